@@ -38,6 +38,8 @@ function(mapvale_add_test name)
     cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
     add_executable(${name} ${ARG_SOURCES})
     set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY "${CMAKE_BINARY_DIR}/tests")
+    # Tests read the staged program folder (Info/).
+    add_dependencies(${name} mapvale_program_files)
     target_include_directories(${name} PRIVATE "${PROJECT_SOURCE_DIR}/tests")
     target_link_libraries(${name} PRIVATE ${ARG_DEPS} mapvale_test_support GTest::gmock
         mapvale_options)

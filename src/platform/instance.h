@@ -34,7 +34,10 @@ public:
 };
 
 // The real service. `scope` separates sets of programs (tests use a unique one); the default is
-// "$MAPVALE_INSTANCE_SCOPE" when set, else empty. The user id is always part of the address.
+// "$MAPVALE_INSTANCE_SCOPE" when set, else empty. The user id is always part of the address, and
+// programs of other users are neither answered nor believed. A scope and name too long for a
+// socket address are replaced by their hash. An empty name is never published nor found. Exists
+// and RequestClose give up after about a second, so a hung program counts as absent.
 class SocketInstanceService final : public InstanceService {
 public:
     explicit SocketInstanceService(std::string scope = DefaultScope());
@@ -54,8 +57,10 @@ private:
 // operating system drops the lock when the process dies.
 class NamedLock {
 public:
-    // The held lock, or nothing when another holder has it. Lock files live in
-    // $XDG_RUNTIME_DIR (or the temporary folder) unless `folder` is given.
+    // The held lock, or nothing when another holder has it (in this program or another) or the
+    // lock file cannot be opened. Lock files live in $XDG_RUNTIME_DIR (or /tmp, named with the
+    // user id) unless `folder` is given; any name is made a safe file name. Close-on-exec:
+    // started programs do not inherit the lock.
     static std::unique_ptr<NamedLock> TryAcquire(const std::string& name,
                                                  const std::string& folder = {});
     ~NamedLock();

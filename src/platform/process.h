@@ -21,13 +21,16 @@ public:
     // does; true when it has ended.
     virtual bool Wait(std::chrono::milliseconds timeout) = 0;
     // The exit status (0-255) once the program ended, nothing while it runs. A program killed by
-    // a signal reports 128 + the signal number, as shells do.
+    // a signal reports 128 + the signal number, as shells do; one whose status another part of
+    // this program took first (SIGCHLD ignored) reports 255, a failure.
     virtual std::optional<int> ExitCode() = 0;
     virtual int Pid() const = 0;
 };
 
 struct LaunchRequest {
-    std::string program;               // path of the program file
+    std::string program;               // path of the program file (a bare name is looked up
+                                       // in PATH; a relative path is the caller's, not
+                                       // relative to working_folder)
     std::vector<std::string> arguments;  // passed unchanged, no shell involved
     std::string working_folder;        // empty = the caller's
     bool shown = true;                 // window show state; no meaning on Linux

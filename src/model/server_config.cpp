@@ -1,0 +1,107 @@
+#include "model/server_config.h"
+
+#include <algorithm>
+#include <cctype>
+
+#include "platform/files.h"
+
+namespace mapvale {
+
+namespace {
+
+std::string_view Trim(std::string_view s) {
+    while (!s.empty() && std::isspace(static_cast<unsigned char>(s.front()))) {
+        s.remove_prefix(1);
+    }
+    while (!s.empty() && std::isspace(static_cast<unsigned char>(s.back()))) {
+        s.remove_suffix(1);
+    }
+    return s;
+}
+
+std::string Lower(std::string_view s) {
+    std::string out(s);
+    std::transform(out.begin(), out.end(), out.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return out;
+}
+
+}  // namespace
+
+std::optional<ServerConfig> ServerConfig::Load(const std::string& path) {
+    auto text = platform::ReadWholeFile(path);
+    if (!text) {
+        return std::nullopt;
+    }
+    return Parse(*text);
+}
+
+ServerConfig ServerConfig::Parse(std::string_view text) {
+    ServerConfig config;
+    bool in_servers = true;  // entries before any section header count as servers
+    while (!text.empty()) {
+        const std::size_t end = text.find('\n');
+        std::string_view line = Trim(text.substr(0, end));
+        text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+        if (line.empty() || line.front() == ';' || line.front() == '#') {
+            continue;
+        }
+        if (line.front() == '[') {
+            in_servers = Lower(line) == "[servers]";
+            continue;
+        }
+        const std::size_t eq = line.find('=');
+        if (!in_servers || eq == std::string_view::npos) {
+            continue;
+        }
+        config.Set(Trim(line.substr(0, eq)), Trim(line.substr(eq + 1)));
+    }
+    return config;
+}
+
+std::string ServerConfig::HostText(std::string_view role) const {
+    auto it = hosts_.find(Lower(role));
+    return it == hosts_.end() ? std::string() : it->second;
+}
+
+std::optional<ServerConfig::Endpoint> ServerConfig::Find(std::string_view role,
+                                                         std::uint16_t default_port) const {
+    const std::string text = HostText(role);
+    if (text.empty()) {
+        return std::nullopt;
+    }
+    Endpoint endpoint{text, default_port};
+    // "[::1]:8080" keeps its brackets off the port; a bare IPv6 address has no port.
+    const std::size_t colon = text.rfind(':');
+    const bool bracketed = text.front() == '[';
+    const bool has_port = colon != std::string::npos &&
+                          (bracketed ? colon > 0 && text[colon - 1] == ']'
+                                     : text.find(':') == colon);
+    if (has_port) {
+        const std::string digits = text.substr(colon + 1);
+        if (digits.empty() || digits.size() > 5 ||
+            !std::all_of(digits.begin(), digits.end(),
+                         [](unsigned char c) { return std::isdigit(c); })) {
+            return std::nullopt;
+        }
+        const int port = std::stoi(digits);
+        if (port < 1 || port > 65535) {
+            return std::nullopt;
+        }
+        endpoint.host = text.substr(0, colon);
+        endpoint.port = static_cast<std::uint16_t>(port);
+    }
+    if (endpoint.host.empty()) {
+        return std::nullopt;
+    }
+    return endpoint;
+}
+
+void ServerConfig::Set(std::string_view role, std::string_view host_text) {
+    if (role.empty()) {
+        return;
+    }
+    hosts_[Lower(role)] = std::string(host_text);
+}
+
+}  // namespace mapvale
