@@ -10,6 +10,15 @@ packages=(
     pkg-config
     libgtest-dev
     libgmock-dev
+    libcurl4-openssl-dev
+    curl
+    libcpp-httplib-dev
+    libzip-dev
+    zip
+    unzip
+    libsystemd-dev
+    clang
+    libclang-rt-14-dev
 )
 
 missing=()
