@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "model/file_entry.h"
+#include "platform/clock.h"
 #include "platform/message_target.h"
 
 namespace mapvale::net {
@@ -106,13 +107,28 @@ public:
     // Whether the machine has a network (InternetGetConnectedState). Tests replace it; the default
     // asks the platform and always lets loopback hosts through.
     void SetConnectivityCheck(std::function<bool(std::string_view host)> check);
+    // The waits between reconnections of a download (default: real time).
+    void SetSleeper(platform::Sleeper* sleeper) { sleeper_ = sleeper; }
 
     // The query/body string of the current parameters ("D1=a&D2=b").
     std::string ParameterString() const;
     // The form encoding applied to values, hosts, paths and URLs.
     static std::string FormEncode(std::string_view bytes);
 
+    // The form encoding of a host: the same, except that '-' and the brackets of an IPv6
+    // address stay (hosts carry them; encoded, no host would resolve).
+    static std::string EncodeHost(std::string_view host);
+    // A URL encoded for the request: CP949, host as EncodeHost, the rest as FormEncode, doubled
+    // '/' collapsed.
+    static std::string EncodeUrl(std::string_view url);
+
 private:
+    struct Download;
+    int Exchange(std::string_view host, std::string_view path, int port, std::string_view verb,
+                 bool secure, std::string* body);
+    void PostProgress(std::uint64_t bytes_this_call, std::uint64_t counter_file,
+                      std::uint64_t counter_package);
+
     std::vector<std::string> names_;
     std::vector<std::string> values_;  // encoded
     std::atomic<bool> cancel_{false};
@@ -121,6 +137,7 @@ private:
     std::uint64_t total_size_ = 0;
     std::int64_t progress_tag_ = 0;
     std::function<bool(std::string_view host)> connectivity_;
+    platform::Sleeper* sleeper_;
 };
 
 }  // namespace mapvale::net
