@@ -1,0 +1,100 @@
+#include "net/answer_envelope.h"
+
+#include <climits>
+
+namespace mapvale::net {
+
+namespace {
+
+// The position of the n-th piece as [begin, end), or begin = npos when there is none.
+std::pair<std::size_t, std::size_t> Locate(std::string_view text, std::size_t n,
+                                           std::string_view separator) {
+    std::size_t begin = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+        const std::size_t at = text.find(separator, begin);
+        if (at == std::string_view::npos) {
+            return {std::string_view::npos, std::string_view::npos};
+        }
+        begin = at + separator.size();
+    }
+    const std::size_t end = text.find(separator, begin);
+    return {begin, end == std::string_view::npos ? text.size() : end};
+}
+
+}  // namespace
+
+AnswerEnvelope::AnswerEnvelope(std::string_view text) : text_(text) {
+    const std::string_view all(text_);
+    std::size_t begin = 0;
+    for (;;) {
+        const std::size_t at = all.find("#!#", begin);
+        if (at == std::string_view::npos) {
+            sections_.push_back(all.substr(begin));
+            break;
+        }
+        sections_.push_back(all.substr(begin, at - begin));
+        begin = at + 3;
+    }
+}
+
+std::string AnswerEnvelope::Section(std::size_t n) const {
+    if (n >= sections_.size()) {
+        return {};
+    }
+    std::string out;
+    out.reserve(sections_[n].size());
+    for (char c : sections_[n]) {
+        if (c != '\r' && c != '\n') {
+            out.push_back(c);
+        }
+    }
+    return out;
+}
+
+std::string Piece(std::string_view text, std::size_t n, std::string_view separator) {
+    const auto [begin, end] = Locate(text, n, separator);
+    if (begin == std::string_view::npos) {
+        return {};
+    }
+    return std::string(text.substr(begin, end - begin));
+}
+
+bool HasPiece(std::string_view text, std::size_t n, std::string_view separator) {
+    return Locate(text, n, separator).first != std::string_view::npos;
+}
+
+std::vector<std::string> Pieces(std::string_view text, std::string_view separator) {
+    std::vector<std::string> out;
+    std::size_t begin = 0;
+    for (;;) {
+        const std::size_t at = text.find(separator, begin);
+        if (at == std::string_view::npos) {
+            out.emplace_back(text.substr(begin));
+            return out;
+        }
+        out.emplace_back(text.substr(begin, at - begin));
+        begin = at + separator.size();
+    }
+}
+
+int LeadingNumber(std::string_view text) {
+    std::size_t i = 0;
+    while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) {
+        ++i;
+    }
+    bool negative = false;
+    if (i < text.size() && (text[i] == '-' || text[i] == '+')) {
+        negative = text[i] == '-';
+        ++i;
+    }
+    long long value = 0;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+        value = value * 10 + (text[i] - '0');
+        if (value > INT_MAX) {
+            return negative ? INT_MIN : INT_MAX;
+        }
+    }
+    return static_cast<int>(negative ? -value : value);
+}
+
+}  // namespace mapvale::net
