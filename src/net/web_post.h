@@ -58,7 +58,8 @@ public:
     static constexpr int kNoStatus = -7;
     static constexpr int kBadStatus = -8;
 
-    static constexpr std::size_t kBlockSize = 40960;  // bytes per read of a file download
+    // A file download writes, reports and checks for cancel in blocks of this size.
+    static constexpr std::size_t kBlockSize = 40960;
 
     CWebPOST();
     virtual ~CWebPOST();
