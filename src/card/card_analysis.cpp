@@ -117,7 +117,7 @@ int AnalyseCard(platform::Volumes& volumes, char letter, std::uint8_t wanted_mas
     card.user_data_kb =
         KbFromBytes(FolderSize(platform::JoinPath(card.product_folder, "BackUp")) +
                     SubFolderSizes(platform::JoinPath(card.product_folder, "Data/Wav")));
-    if (const std::optional<catalog::VersionHeader> header =
+    if (const std::optional<catalog::VersionFileHeader> header =
             catalog::ReadCardHeader(card.product_folder, card.model_name)) {
         card.recorded_version = NormalizedRecordedVersion(header->map_version);
         card.recorded_number = header->second_version;

@@ -98,7 +98,7 @@ bool EndsWithVer(const std::string& name) {
 
 }  // namespace
 
-std::optional<VersionHeader> ParseVersionHeader(std::string_view cp949_text) {
+std::optional<VersionFileHeader> ParseVersionHeader(std::string_view cp949_text) {
     std::string_view line;
     bool found = false;
     std::size_t start = 0;
@@ -128,7 +128,7 @@ std::optional<VersionHeader> ParseVersionHeader(std::string_view cp949_text) {
     auto field = [&](std::size_t index) {
         return index < fields.size() ? fields[index] : std::string_view();
     };
-    VersionHeader header;
+    VersionFileHeader header;
     header.map_version = Atoi(field(1));
     header.second_version = Atoi(field(2));
     header.completion_mark = Atoi(field(7));
@@ -146,7 +146,7 @@ std::optional<VersionHeader> ParseVersionHeader(std::string_view cp949_text) {
     return header;
 }
 
-std::optional<VersionHeader> ReadVersionHeader(std::string_view path) {
+std::optional<VersionFileHeader> ReadVersionHeader(std::string_view path) {
     const std::optional<std::string> text = ReadStart(std::string(path));
     if (!text) {
         return std::nullopt;
@@ -169,12 +169,12 @@ std::string ReadCardModel(std::string_view product_folder) {
         return {};
     }
     const std::string first = *std::min_element(names.begin(), names.end());
-    const std::optional<VersionHeader> header =
+    const std::optional<VersionFileHeader> header =
         ReadVersionHeader(platform::JoinPath(product_folder, first));
     return header ? header->package_name : std::string();
 }
 
-std::optional<VersionHeader> ReadCardHeader(std::string_view product_folder,
+std::optional<VersionFileHeader> ReadCardHeader(std::string_view product_folder,
                                             std::string_view model_name) {
     if (model_name.empty() || model_name.find('/') != std::string_view::npos ||
         model_name.find('\\') != std::string_view::npos || model_name == "." ||

@@ -54,6 +54,7 @@ struct DeviceEntry {
     // Versions: of the package on the server (records), on the PC and on the card.
     std::int32_t server_map_version = 0;
     std::int32_t server_second_version = 0;
+    std::string server_version_label;  // the server's version text: field 4 of version files
     VersionHeader pc_header;
     VersionHeader card_header;
     std::int32_t colour = 1;        // map colour choice: 1 normal, 2 deep

@@ -41,7 +41,7 @@ class BusError {
     }
 
   private:
-    sd_bus_error error_ = SD_BUS_ERROR_NULL;
+    sd_bus_error error_{};  // SD_BUS_ERROR_NULL, without its C compound literal
 };
 
 // The object path the disk service gives a block device: its kernel name with every byte that is

@@ -12,7 +12,7 @@ using testing::Sandbox;
 
 TEST(VersionHeaderTest, ReadsEveryHeaderField) {
     const std::string label = platform::Utf8ToCp949("봄 지도").text;
-    const std::optional<VersionHeader> header =
+    const std::optional<VersionFileHeader> header =
         ParseVersionHeader("*|2024051|37|Tarno|" + label + "|2|5|1\nMap|a.dat|3|0\n");
     ASSERT_TRUE(header);
     EXPECT_EQ(header->map_version, 2024051);
@@ -25,7 +25,7 @@ TEST(VersionHeaderTest, ReadsEveryHeaderField) {
 }
 
 TEST(VersionHeaderTest, ToleratesWindowsLineEndsBlankLinesAndShortHeaders) {
-    std::optional<VersionHeader> header = ParseVersionHeader("\r\n\n*|5|6|Pkg|v|1|0|0\r\n");
+    std::optional<VersionFileHeader> header = ParseVersionHeader("\r\n\n*|5|6|Pkg|v|1|0|0\r\n");
     ASSERT_TRUE(header);
     EXPECT_EQ(header->package_name, "Pkg");
     EXPECT_EQ(header->completion_mark, 0);
