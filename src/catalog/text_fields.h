@@ -1,33 +1,17 @@
 #pragma once
 
-#include <cstddef>
-#include <cstdint>
-#include <string>
-#include <string_view>
-#include <vector>
+#include "platform/text.h"
 
 namespace mapvale::catalog {
 
-// Small text helpers shared by the catalogue's readers. Everything works on UTF-8 bytes; case
-// folding and white space are ASCII only, which is all the file formats use.
-
-// `text` without leading and trailing white space (space, tab, CR, LF, VT, FF).
-std::string_view TrimText(std::string_view text);
-std::string AsciiLower(std::string_view text);
-bool EqualsNoCase(std::string_view a, std::string_view b);
-bool ContainsNoCase(std::string_view text, std::string_view part);
-
-// The number at the start of `text` read as the C library's atoi does: leading white space, an
-// optional sign, then decimal digits; 0 when there are no digits. Values too large for the
-// result saturate instead of overflowing.
-std::int32_t LeadingInt32(std::string_view text);
-std::int64_t LeadingInt64(std::string_view text);
-
-// The pieces of `text` between `separator`s, empty pieces included ("a||b" gives three).
-std::vector<std::string_view> SplitFields(std::string_view text, char separator);
-
-// The longest prefix of `text` of at most `max_bytes` that does not end inside a UTF-8
-// sequence.
-std::string_view CutUtf8(std::string_view text, std::size_t max_bytes);
+// The catalogue's readers use the program's text helpers under their short names.
+using platform::AsciiLower;
+using platform::ContainsNoCase;
+using platform::CutUtf8;
+using platform::EqualsNoCase;
+using platform::LeadingInt32;
+using platform::LeadingInt64;
+using platform::SplitFields;
+using platform::TrimText;
 
 }  // namespace mapvale::catalog

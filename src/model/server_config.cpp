@@ -4,27 +4,13 @@
 #include <cctype>
 
 #include "platform/files.h"
+#include "platform/text.h"
 
 namespace mapvale {
 
 namespace {
 
-std::string_view Trim(std::string_view s) {
-    while (!s.empty() && std::isspace(static_cast<unsigned char>(s.front()))) {
-        s.remove_prefix(1);
-    }
-    while (!s.empty() && std::isspace(static_cast<unsigned char>(s.back()))) {
-        s.remove_suffix(1);
-    }
-    return s;
-}
 
-std::string Lower(std::string_view s) {
-    std::string out(s);
-    std::transform(out.begin(), out.end(), out.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return out;
-}
 
 }  // namespace
 
@@ -41,26 +27,26 @@ ServerConfig ServerConfig::Parse(std::string_view text) {
     bool in_servers = true;  // entries before any section header count as servers
     while (!text.empty()) {
         const std::size_t end = text.find('\n');
-        std::string_view line = Trim(text.substr(0, end));
+        std::string_view line = platform::TrimText(text.substr(0, end));
         text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
         if (line.empty() || line.front() == ';' || line.front() == '#') {
             continue;
         }
         if (line.front() == '[') {
-            in_servers = Lower(line) == "[servers]";
+            in_servers = platform::AsciiLower(line) == "[servers]";
             continue;
         }
         const std::size_t eq = line.find('=');
         if (!in_servers || eq == std::string_view::npos) {
             continue;
         }
-        config.Set(Trim(line.substr(0, eq)), Trim(line.substr(eq + 1)));
+        config.Set(platform::TrimText(line.substr(0, eq)), platform::TrimText(line.substr(eq + 1)));
     }
     return config;
 }
 
 std::string ServerConfig::HostText(std::string_view role) const {
-    auto it = hosts_.find(Lower(role));
+    auto it = hosts_.find(platform::AsciiLower(role));
     return it == hosts_.end() ? std::string() : it->second;
 }
 
@@ -101,7 +87,7 @@ void ServerConfig::Set(std::string_view role, std::string_view host_text) {
     if (role.empty()) {
         return;
     }
-    hosts_[Lower(role)] = std::string(host_text);
+    hosts_[platform::AsciiLower(role)] = std::string(host_text);
 }
 
 }  // namespace mapvale

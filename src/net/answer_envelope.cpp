@@ -1,6 +1,6 @@
 #include "net/answer_envelope.h"
 
-#include <climits>
+#include "platform/text.h"
 
 namespace mapvale::net {
 
@@ -77,24 +77,6 @@ std::vector<std::string> Pieces(std::string_view text, std::string_view separato
     }
 }
 
-int LeadingNumber(std::string_view text) {
-    std::size_t i = 0;
-    while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) {
-        ++i;
-    }
-    bool negative = false;
-    if (i < text.size() && (text[i] == '-' || text[i] == '+')) {
-        negative = text[i] == '-';
-        ++i;
-    }
-    long long value = 0;
-    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
-        value = value * 10 + (text[i] - '0');
-        if (value > INT_MAX) {
-            return negative ? INT_MIN : INT_MAX;
-        }
-    }
-    return static_cast<int>(negative ? -value : value);
-}
+int LeadingNumber(std::string_view text) { return platform::LeadingInt32(text); }
 
 }  // namespace mapvale::net

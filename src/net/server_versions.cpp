@@ -5,6 +5,7 @@
 
 #include "net/answer_envelope.h"
 #include "net/web_post.h"
+#include "platform/text.h"
 
 namespace mapvale::net {
 
@@ -13,15 +14,6 @@ namespace {
 constexpr std::string_view kOrlaPath = "/orla/_Waymark/Wmk_Version_Orla.inf";
 constexpr std::string_view kTarnoPath = "/tarno/_Waymark/Wmk_Version_Tarno.inf";
 
-std::string_view Trim(std::string_view s) {
-    while (!s.empty() && std::isspace(static_cast<unsigned char>(s.front()))) {
-        s.remove_prefix(1);
-    }
-    while (!s.empty() && std::isspace(static_cast<unsigned char>(s.back()))) {
-        s.remove_suffix(1);
-    }
-    return s;
-}
 
 // Adds without overflowing: the numbers come from a server.
 std::int32_t Add(std::int64_t a, std::int64_t b) {
@@ -39,13 +31,12 @@ void ParseVersionRecord(std::string_view text, std::string& version_text,
         if (end == std::string_view::npos) {
             end = text.size();
         }
-        std::string line(Trim(text.substr(begin, end - begin)));
+        std::string line(platform::TrimText(text.substr(begin, end - begin)));
         begin = end + 2;
         if (line.empty()) {
             continue;
         }
-        std::transform(line.begin(), line.end(), line.begin(),
-                       [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+        line = platform::AsciiLower(line);
         const std::size_t eq = line.find('=');
         const std::string key = line.substr(0, eq);
         const std::string value = eq == std::string::npos ? std::string() : line.substr(eq + 1);

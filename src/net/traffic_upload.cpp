@@ -9,6 +9,7 @@
 #include "net/traffic_packet.h"
 #include "net/traffic_socket.h"
 #include "platform/files.h"
+#include "platform/text.h"
 
 namespace mapvale::net {
 
@@ -17,12 +18,6 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr char kTrafficFolder[] = "Data/TraInfo";
-
-std::string Lower(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return text;
-}
 
 std::uint32_t ReadKey(const std::string& key_file) {
     const auto text = platform::ReadWholeFile(key_file);
@@ -48,7 +43,7 @@ bool NamesAFile(const std::string& relative) {
 
 std::uint8_t FolderFileType(const std::string& path, const std::string& name,
                             std::uint8_t entry_type) {
-    const std::string lower = Lower(path);
+    const std::string lower = platform::AsciiLower(path);
     if (lower.find("mfgps") != std::string::npos) {
         return 4;
     }

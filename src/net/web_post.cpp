@@ -103,21 +103,6 @@ std::string_view UrlHost(std::string_view url) {
     return rest.substr(0, rest.find('/'));
 }
 
-bool WriteAll(int fd, const char* data, size_t length) {
-    while (length > 0) {
-        const ssize_t n = ::write(fd, data, length);
-        if (n < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return false;
-        }
-        data += n;
-        length -= static_cast<size_t>(n);
-    }
-    return true;
-}
-
 // The complete length from "Content-Range: bytes */N" (or "bytes a-b/N"), or -1.
 std::int64_t CompleteLengthOf(const std::string& content_range) {
     const std::size_t slash = content_range.rfind('/');
@@ -406,7 +391,7 @@ struct CWebPOST::Download {
 
     // Writes one block, reports it and looks at the cancel flag. False to stop the transfer.
     bool WriteBlock(const char* data, size_t length) {
-        if (!WriteAll(fd, data, length)) {
+        if (!platform::WriteFully(fd, std::string_view(data, length))) {
             failed = true;
             return false;
         }

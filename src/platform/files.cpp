@@ -155,9 +155,7 @@ std::optional<std::uint64_t> FileSize(std::string_view path) {
     return static_cast<std::uint64_t>(st.st_size);
 }
 
-namespace {
-
-bool WriteAll(int fd, std::string_view bytes) {
+bool WriteFully(int fd, std::string_view bytes) {
     while (!bytes.empty()) {
         const ssize_t n = ::write(fd, bytes.data(), bytes.size());
         if (n < 0) {
@@ -170,8 +168,6 @@ bool WriteAll(int fd, std::string_view bytes) {
     }
     return true;
 }
-
-}  // namespace
 
 bool WriteFileAtomic(std::string_view path, std::string_view bytes) {
     const std::string target = NormalizePath(path);
@@ -191,7 +187,7 @@ bool WriteFileAtomic(std::string_view path, std::string_view bytes) {
         ::umask(mask);
         ::fchmod(fd, 0666 & ~mask);
     }
-    bool ok = WriteAll(fd, bytes) && ::fsync(fd) == 0;
+    bool ok = WriteFully(fd, bytes) && ::fsync(fd) == 0;
     ok = (::close(fd) == 0) && ok;
     if (!ok || ::rename(temp.c_str(), target.c_str()) != 0) {
         ::unlink(temp.c_str());

@@ -38,6 +38,9 @@ bool FolderExists(std::string_view path);
 // Size in bytes of a regular file, or nothing.
 std::optional<std::uint64_t> FileSize(std::string_view path);
 
+// Writes all of `bytes` to the descriptor, going on after short writes and interruptions.
+bool WriteFully(int fd, std::string_view bytes);
+
 // Replaces `path` with `bytes` so that a crash leaves either the old or the new file, never a
 // mix: a temporary file in the same folder, flushed to disk, renamed over the target, and the
 // folder flushed. False (old file intact, no temporary left) when anything fails.

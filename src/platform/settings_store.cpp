@@ -15,6 +15,7 @@
 #include <utility>
 
 #include "platform/clock.h"
+#include "platform/files.h"
 
 namespace mapvale::platform {
 
@@ -523,20 +524,6 @@ class UniqueFd {
     int fd_ = -1;
 };
 
-bool WriteAll(int fd, std::string_view bytes) {
-    while (!bytes.empty()) {
-        const ssize_t n = ::write(fd, bytes.data(), bytes.size());
-        if (n < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return false;
-        }
-        bytes.remove_prefix(static_cast<std::size_t>(n));
-    }
-    return true;
-}
-
 // Up to `limit` + 1 bytes of `fd`, so that the caller can tell a file over the limit.
 bool ReadAll(int fd, std::size_t limit, std::string& out) {
     out.clear();
@@ -620,7 +607,7 @@ bool CopyExclusive(const std::filesystem::path& from, const std::filesystem::pat
         if (n < 0 && errno == EINTR) {
             continue;
         }
-        if (n < 0 || (n > 0 && !WriteAll(out.get(), {buffer, static_cast<std::size_t>(n)}))) {
+        if (n < 0 || (n > 0 && !WriteFully(out.get(), {buffer, static_cast<std::size_t>(n)}))) {
             ::unlink(to.c_str());
             errno = EIO;
             return false;
@@ -690,7 +677,7 @@ bool ReplaceFile(const std::filesystem::path& file, std::string_view text, Uniqu
     if (!fd.valid()) {
         return false;
     }
-    if (!WriteAll(fd.get(), text) || ::fsync(fd.get()) != 0 ||
+    if (!WriteFully(fd.get(), text) || ::fsync(fd.get()) != 0 ||
         ::rename(temp.c_str(), file.c_str()) != 0) {
         ::unlink(temp.c_str());
         return false;

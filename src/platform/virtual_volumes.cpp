@@ -8,6 +8,7 @@
 #include <set>
 
 #include "platform/files.h"
+#include "platform/text.h"
 
 namespace mapvale::platform {
 
@@ -19,19 +20,9 @@ constexpr std::uint64_t kMaxConfigBytes = 64 * 1024;
 constexpr std::size_t kMaxCards = 24;
 constexpr std::uint64_t kMaxCapacity = std::uint64_t{1} << 62;
 
-std::string_view Trim(std::string_view text) {
-    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.front()))) {
-        text.remove_prefix(1);
-    }
-    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back()))) {
-        text.remove_suffix(1);
-    }
-    return text;
-}
-
 // The next white-space separated word of `text`, which loses it.
 std::string_view TakeWord(std::string_view& text) {
-    text = Trim(text);
+    text = TrimText(text);
     std::size_t end = 0;
     while (end < text.size() && !std::isspace(static_cast<unsigned char>(text[end]))) {
         ++end;
@@ -128,7 +119,7 @@ VirtualVolumeConfig ParseVirtualVolumeConfig(std::string_view text) {
         if (end == std::string_view::npos) {
             end = text.size();
         }
-        std::string_view line = Trim(text.substr(start, end - start));
+        std::string_view line = TrimText(text.substr(start, end - start));
         start = end + 1;
         ++number;
         if (line.empty() || line.front() == '#') {
@@ -151,7 +142,7 @@ VirtualVolumeConfig ParseVirtualVolumeConfig(std::string_view text) {
             fail("bad capacity");
             continue;
         }
-        const std::string_view folder = Trim(line);
+        const std::string_view folder = TrimText(line);
         if (folder.empty() || folder.front() != '/' ||
             folder.find('\0') != std::string_view::npos) {
             fail("the folder must be an absolute path");

@@ -12,24 +12,15 @@
 #include <filesystem>
 
 #include "platform/files.h"
+#include "platform/text.h"
 
 namespace mapvale::servers {
 
 namespace {
 
-std::string_view Trim(std::string_view s) {
-    while (!s.empty() && std::isspace(static_cast<unsigned char>(s.front()))) {
-        s.remove_prefix(1);
-    }
-    while (!s.empty() && std::isspace(static_cast<unsigned char>(s.back()))) {
-        s.remove_suffix(1);
-    }
-    return s;
-}
-
 template <typename T>
 bool ParseNumber(std::string_view text, T& out) {
-    text = Trim(text);
+    text = platform::TrimText(text);
     auto [ptr, ec] = std::from_chars(text.data(), text.data() + text.size(), out);
     return ec == std::errc() && ptr == text.data() + text.size();
 }
@@ -144,7 +135,7 @@ std::optional<TrafficServerConfig> TrafficServerConfig::Parse(std::string_view t
     TrafficServerConfig config;
     while (!text.empty()) {
         const std::size_t end = text.find('\n');
-        const std::string_view line = Trim(text.substr(0, end));
+        const std::string_view line = platform::TrimText(text.substr(0, end));
         text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
         if (line.empty() || line.front() == '#') {
             continue;
@@ -153,8 +144,8 @@ std::optional<TrafficServerConfig> TrafficServerConfig::Parse(std::string_view t
         if (eq == std::string_view::npos) {
             return std::nullopt;
         }
-        const std::string_view key = Trim(line.substr(0, eq));
-        const std::string_view value = Trim(line.substr(eq + 1));
+        const std::string_view key = platform::TrimText(line.substr(0, eq));
+        const std::string_view value = platform::TrimText(line.substr(eq + 1));
         if (key == "key") {
             if (!ParseNumber(value, config.issued_key)) {
                 return std::nullopt;

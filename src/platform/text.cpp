@@ -1,8 +1,8 @@
-#include "catalog/text_fields.h"
+#include "platform/text.h"
 
 #include <limits>
 
-namespace mapvale::catalog {
+namespace mapvale::platform {
 
 namespace {
 
@@ -108,4 +108,4 @@ std::string_view CutUtf8(std::string_view text, std::size_t max_bytes) {
     return text.substr(0, end);
 }
 
-}  // namespace mapvale::catalog
+}  // namespace mapvale::platform
