@@ -316,7 +316,6 @@ struct CWebPOST::Download {
     std::int64_t call_start = 0;   // bytes that were in the file when this call began
     std::int64_t range_start = 0;  // first byte asked for by the current attempt
     bool answer_checked = false;   // the current attempt's status was looked at
-    bool attempt_wrote = false;
     bool past_end = false;
     bool cancelled = false;
     bool failed = false;           // a local write failed or the server refused the file
@@ -395,7 +394,6 @@ struct CWebPOST::Download {
             failed = true;
             return false;
         }
-        attempt_wrote = true;
         file_length += static_cast<std::int64_t>(length);
         const auto this_call = static_cast<std::uint64_t>(file_length - call_start);
         if (status != nullptr) {
@@ -482,6 +480,7 @@ int CWebPOST::DownloadToFile(std::string_view url, std::string_view local_path, 
     int result = 0;
     bool connected_once = false;
     int fruitless = 0;
+    std::int64_t furthest = d.file_length;
     for (;;) {
         if (cancel_.load()) {
             break;
@@ -492,7 +491,6 @@ int CWebPOST::DownloadToFile(std::string_view url, std::string_view local_path, 
         }
         d.easy = curl.get();
         d.answer_checked = false;
-        d.attempt_wrote = false;
         d.past_end = false;
         d.content_range.clear();
         d.range_start = d.file_length;
@@ -540,7 +538,10 @@ int CWebPOST::DownloadToFile(std::string_view url, std::string_view local_path, 
         if (!dropped || !connected_once) {
             break;
         }
-        fruitless = d.attempt_wrote ? 0 : fruitless + 1;
+        // Only an attempt that took the file further than ever counts as progress: a server
+        // that ignores ranges and drops every answer part-way would otherwise go on for ever.
+        fruitless = d.file_length > furthest ? 0 : fruitless + 1;
+        furthest = std::max(furthest, d.file_length);
         if (fruitless > kMaxFruitlessReconnects) {
             break;
         }

@@ -4,6 +4,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace mapvale::platform {
@@ -28,12 +29,16 @@ public:
 };
 
 struct LaunchRequest {
-    std::string program;               // path of the program file (a bare name is looked up
-                                       // in PATH; a relative path is the caller's, not
-                                       // relative to working_folder)
+    std::string program;                 // path of the program file (a bare name is looked up
+                                         // in PATH; a relative path is the caller's, not
+                                         // relative to working_folder)
     std::vector<std::string> arguments;  // passed unchanged, no shell involved
-    std::string working_folder;        // empty = the caller's
-    bool shown = true;                 // window show state; no meaning on Linux
+    std::string working_folder;          // empty = the caller's
+    bool shown = true;                   // window show state; no meaning on Linux
+    // Variables set for the program on top of the caller's environment (a name given here
+    // replaces the caller's value). Names must be non-empty and hold no '='. The initializer
+    // keeps brace-initialised requests that stop at `shown` free of warnings.
+    std::vector<std::pair<std::string, std::string>> environment = {};
 };
 
 // Starts programs (ShellExecuteEx with SEE_MASK_NOCLOSEPROCESS).

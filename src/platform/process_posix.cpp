@@ -232,6 +232,8 @@ struct ExecPlan {
     std::vector<std::string> arguments;  // argv[0] first
     std::string working_folder;
     std::vector<char*> argv;
+    std::vector<std::string> environment;  // "NAME=value"; empty: the caller's own
+    std::vector<char*> envp;
     bool new_session = false;
 };
 
@@ -278,13 +280,45 @@ std::optional<std::string> ResolveProgram(const std::string& program) {
     }
 }
 
-std::optional<ExecPlan> MakePlan(const std::string& program,
-                                 const std::vector<std::string>& arguments,
-                                 const std::string& working_folder) {
+// The caller's environment with `overrides` set on top, as "NAME=value" strings.
+std::optional<std::vector<std::string>> MergeEnvironment(
+    const std::vector<std::pair<std::string, std::string>>& overrides) {
+    std::vector<std::string> merged;
+    for (const auto& [name, value] : overrides) {
+        if (name.empty() || name.find('=') != std::string::npos || HasNul(name) || HasNul(value)) {
+            return std::nullopt;
+        }
+    }
+    for (char** entry = environ; entry != nullptr && *entry != nullptr; ++entry) {
+        merged.emplace_back(*entry);
+    }
+    for (const auto& [name, value] : overrides) {
+        // Replaces the caller's value, and an earlier override of the same name.
+        std::erase_if(merged, [&](const std::string& entry) {
+            return entry.size() > name.size() && entry.compare(0, name.size(), name) == 0 &&
+                   entry[name.size()] == '=';
+        });
+        merged.push_back(name + "=" + value);
+    }
+    return merged;
+}
+
+std::optional<ExecPlan> MakePlan(
+    const std::string& program, const std::vector<std::string>& arguments,
+    const std::string& working_folder,
+    const std::vector<std::pair<std::string, std::string>>& environment = {}) {
     if (program.empty() || HasNul(program) || HasNul(working_folder) ||
         std::any_of(arguments.begin(), arguments.end(),
                     [](const std::string& argument) { return HasNul(argument); })) {
         return std::nullopt;
+    }
+    std::vector<std::string> merged_environment;
+    if (!environment.empty()) {
+        auto merged = MergeEnvironment(environment);
+        if (!merged) {
+            return std::nullopt;
+        }
+        merged_environment = std::move(*merged);
     }
     auto path = ResolveProgram(program);
     if (!path) {
@@ -300,6 +334,13 @@ std::optional<ExecPlan> MakePlan(const std::string& program,
         plan.argv.push_back(argument.data());
     }
     plan.argv.push_back(nullptr);
+    if (!environment.empty()) {
+        plan.environment = std::move(merged_environment);
+        for (std::string& entry : plan.environment) {
+            plan.envp.push_back(entry.data());
+        }
+        plan.envp.push_back(nullptr);
+    }
     return plan;
 }
 
@@ -349,7 +390,7 @@ void CloseInheritedDescriptors(int error_fd) {
     sigset_t none;
     sigemptyset(&none);
     sigprocmask(SIG_SETMASK, &none, nullptr);
-    execve(plan.path.c_str(), plan.argv.data(), environ);
+    execve(plan.path.c_str(), plan.argv.data(), plan.envp.empty() ? environ : plan.envp.data());
     ReportAndExit(error_fd, errno);
 }
 
@@ -400,7 +441,8 @@ pid_t Spawn(const ExecPlan& plan) {
 }  // namespace
 
 std::unique_ptr<Process> PosixProcessLauncher::Start(const LaunchRequest& request) {
-    auto plan = MakePlan(request.program, request.arguments, request.working_folder);
+    auto plan =
+        MakePlan(request.program, request.arguments, request.working_folder, request.environment);
     if (!plan) {
         return nullptr;
     }

@@ -232,6 +232,21 @@ TEST_F(WebPostTest, ServerIgnoringRangeStartsTheFileOver) {
     EXPECT_EQ(counter, 500000u);
 }
 
+TEST_F(WebPostTest, ConnectionThatNeverGetsFurtherIsGivenUp) {
+    box_.Write("content/span.002", Pattern(100000));
+    // Every answer starts over and is cut at the same place: no attempt gets further.
+    Serve({"--reset-after", "30000", "--reset-every", "1", "--ignore-range"});
+    CWebPOST web;
+    platform::FakeClock clock;
+    platform::FakeSleeper sleeper(clock);
+    web.SetSleeper(&sleeper);
+    EXPECT_EQ(web.DownloadToFile(server_->Url("/span.002"), box_.Path("span.002"), false, nullptr,
+                                 nullptr),
+              0);
+    EXPECT_GT(sleeper.Sleeps().size(), 10u);
+    EXPECT_LT(sleeper.Sleeps().size(), 100u);
+}
+
 TEST_F(WebPostTest, ResumeAppendsTheRemainderAndACompleteFileStays) {
     const std::string bytes = Pattern(200000);
     box_.Write("content/big.bin", bytes);
