@@ -13,6 +13,15 @@ namespace {
 constexpr std::string_view kRegistrationPath = "/WMK/WMKChkRegist.mms";
 constexpr std::string_view kOrlaListPath = "/WMK/orlaWMKChkRegist.mms";
 
+// The first UTF-8 character of `text` (a lead byte and its continuation bytes).
+std::string FirstCharacter(std::string_view text) {
+    std::size_t length = text.empty() ? 0 : 1;
+    while (length < text.size() && (static_cast<unsigned char>(text[length]) & 0xC0) == 0x80) {
+        ++length;
+    }
+    return std::string(text.substr(0, length));
+}
+
 int Fail(SignInResult& result, std::string_view message, std::int32_t code) {
     result.message = std::string(message);
     result.result_code = code;
@@ -149,7 +158,9 @@ int SignIn(SignInResult& result, std::list<DeviceEntry>& devices, std::string_vi
         return 0;
     }
     result.account_text = Field(result_section, 1);
-    result.account_kind = envelope.Section(5);
+    // Section 5 of an H or K account's answer is also its vehicle list (the same request serves
+    // both), so only its first character is the account kind.
+    result.account_kind = FirstCharacter(envelope.Section(5));
     result.service_flag = envelope.Section(3);
 
     const char letter = result.account_kind.empty()

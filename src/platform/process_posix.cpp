@@ -292,7 +292,9 @@ std::optional<std::vector<std::string>> MergeEnvironment(
     for (char** entry = environ; entry != nullptr && *entry != nullptr; ++entry) {
         merged.emplace_back(*entry);
     }
-    for (const auto& [name, value] : overrides) {
+    for (const auto& [binding_name, value] : overrides) {
+        // A structured binding cannot be captured by every compiler we build with.
+        const std::string& name = binding_name;
         // Replaces the caller's value, and an earlier override of the same name.
         std::erase_if(merged, [&](const std::string& entry) {
             return entry.size() > name.size() && entry.compare(0, name.size(), name) == 0 &&

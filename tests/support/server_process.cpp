@@ -25,6 +25,20 @@ using std::chrono::milliseconds;
 using std::chrono::steady_clock;
 
 constexpr std::string_view kListening = "listening on ";
+constexpr std::string_view kTrafficListening = "traffic listening on ";
+
+bool Names(const std::vector<std::string>& arguments, std::string_view option) {
+    const std::string with_value = std::string(option) + "=";
+    return std::any_of(arguments.begin(), arguments.end(), [&](const std::string& a) {
+        return a == option || a.rfind(with_value, 0) == 0;
+    });
+}
+
+// The port of "HOST:PORT", or 0.
+int PortOf(std::string_view address) {
+    const std::size_t colon = address.rfind(':');
+    return colon == std::string_view::npos ? 0 : std::atoi(address.data() + colon + 1);
+}
 
 void CloseFd(int& fd) {
     if (fd >= 0) {
@@ -44,12 +58,14 @@ int ExitStatusOf(int status) {
 }
 
 // Reads from `fd` until a whole line has arrived, the writer closed it, or the deadline passed.
-std::optional<std::string> ReadLine(int fd, steady_clock::time_point deadline) {
-    std::string text;
+// `text` keeps what was read beyond the line, for the next call.
+std::optional<std::string> ReadLine(int fd, steady_clock::time_point deadline, std::string& text) {
     for (;;) {
         const std::size_t newline = text.find('\n');
         if (newline != std::string::npos) {
-            return text.substr(0, newline);
+            std::string line = text.substr(0, newline);
+            text.erase(0, newline + 1);
+            return line;
         }
         const auto left = std::chrono::duration_cast<milliseconds>(deadline - steady_clock::now());
         if (left.count() <= 0) {
@@ -125,11 +141,10 @@ ServerProcess::ServerProcess(std::vector<std::string> arguments, milliseconds ti
         error_ = "MAPVALE_PROGRAM_DIR is not set (run the tests through ctest)";
         return;
     }
-    if (std::find(arguments.begin(), arguments.end(), "--listen") == arguments.end() &&
-        std::none_of(arguments.begin(), arguments.end(),
-                     [](const std::string& a) { return a.rfind("--listen=", 0) == 0; })) {
+    if (!Names(arguments, "--listen")) {
         arguments.insert(arguments.end(), {"--listen", "127.0.0.1:0"});
     }
+    const bool with_traffic = Names(arguments, "--traffic-listen");
     arguments.push_back("--stop-on-stdin-eof");
 
     int in_pipe[2];
@@ -169,7 +184,8 @@ ServerProcess::ServerProcess(std::vector<std::string> arguments, milliseconds ti
     }
     pid_ = pid;
 
-    const auto line = ReadLine(stdout_fd_, deadline);
+    std::string output;
+    const auto line = ReadLine(stdout_fd_, deadline, output);
     if (!line || line->rfind(kListening, 0) != 0) {
         error_ = line ? "unexpected first line: " + *line : "no \"listening on\" line";
         const int status = Stop(milliseconds(5000));
@@ -184,13 +200,26 @@ ServerProcess::ServerProcess(std::vector<std::string> arguments, milliseconds ti
         return;
     }
     host_ = address.substr(0, colon);
-    port_ = std::atoi(address.c_str() + colon + 1);
+    port_ = PortOf(address);
     if (port_ <= 0) {
         error_ = "unexpected address: " + address;
         Stop();
+        return;
+    }
+    if (with_traffic) {
+        const auto traffic = ReadLine(stdout_fd_, deadline, output);
+        traffic_port_ = traffic && traffic->rfind(kTrafficListening, 0) == 0
+                            ? PortOf(std::string_view(*traffic).substr(kTrafficListening.size()))
+                            : 0;
+        if (traffic_port_ <= 0) {
+            error_ = traffic ? "unexpected second line: " + *traffic
+                             : "no \"traffic listening on\" line";
+            Stop();
+            return;
+        }
     }
     // Standard output stays open (and unread) so that the program never writes into a closed
-    // pipe; it prints nothing after its first line.
+    // pipe; it prints nothing after its "listening" lines.
 }
 
 ServerProcess::~ServerProcess() {

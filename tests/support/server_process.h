@@ -24,7 +24,8 @@ namespace mapvale::testing {
 // arguments get "--listen 127.0.0.1:0" unless they name a --listen, and always
 // "--stop-on-stdin-eof": the program then also ends when this test process dies, instead of
 // living on (and holding ctest's output pipe open). Its standard error passes through to the
-// test's.
+// test's. Arguments that name a --traffic-listen make it wait for the traffic server's line too
+// ("traffic listening on HOST:PORT"), whose port traffic_port() then gives.
 //
 // Thread safety: one thread at a time.
 class ServerProcess {
@@ -43,6 +44,8 @@ public:
 
     const std::string& host() const { return host_; }
     int port() const { return port_; }
+    // The traffic server's port; 0 unless the arguments name a --traffic-listen.
+    int traffic_port() const { return traffic_port_; }
     // "127.0.0.1:<port>", as Info/Servers.ini takes a host.
     std::string address() const { return host_ + ":" + std::to_string(port_); }
     // "http://127.0.0.1:<port>" followed by `path`.
@@ -63,6 +66,7 @@ private:
     int stdout_fd_ = -1;  // our end of its standard output
     std::string host_;
     int port_ = 0;
+    int traffic_port_ = 0;
     std::string error_;
     std::optional<int> exit_status_;
 };

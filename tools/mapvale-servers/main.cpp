@@ -4,14 +4,18 @@
 #include <string>
 #include <vector>
 
+#include "mapvale-servers/pack_command.h"
 #include "mapvale-servers/serve_command.h"
+#include "mapvale-servers/world_command.h"
 
 namespace {
 
 constexpr const char* kUsage = R"(usage: mapvale-servers COMMAND [options]
 
 commands:
-  serve    serve a content tree over HTTP, with optional fault injection
+  serve    serve a content tree or a world over HTTP, with optional fault injection
+  pack     pack a folder of map files into a package of a content tree
+  world    write a demo world (accounts, packages, records, program-folder overlay)
 
 mapvale-servers COMMAND --help describes a command.
 )";
@@ -32,6 +36,12 @@ int main(int argc, char** argv) {
     }
     if (command == "serve") {
         return mapvale::servers::RunServe(rest, std::cout, std::cerr);
+    }
+    if (command == "pack") {
+        return mapvale::servers::RunPack(rest, std::cout, std::cerr);
+    }
+    if (command == "world") {
+        return mapvale::servers::RunWorld(rest, std::cout, std::cerr);
     }
     std::cerr << "mapvale-servers: unknown command " << command << "\n" << kUsage;
     return 2;

@@ -1,5 +1,7 @@
 #include "mapvale-servers/serve_options.h"
 
+#include <arpa/inet.h>
+
 #include <limits>
 #include <optional>
 
@@ -77,12 +79,23 @@ ServeCommandLine ParseServeCommandLine(const std::vector<std::string>& args) {
         }
         if (name == "--content") {
             options.content_folder = *value;
+        } else if (name == "--world") {
+            options.world_folder = *value;
         } else if (name == "--listen") {
             const auto address = ParseListenAddress(*value);
             if (!address) {
                 result.error = "--listen wants HOST:PORT, not " + *value;
             } else {
                 options.listen = *address;
+                options.listen_given = true;
+            }
+        } else if (name == "--traffic-listen") {
+            const auto address = ParseListenAddress(*value);
+            in_addr ignored{};
+            if (!address || ::inet_pton(AF_INET, address->host.c_str(), &ignored) != 1) {
+                result.error = "--traffic-listen wants an IPv4 HOST:PORT, not " + *value;
+            } else {
+                options.traffic_listen = *address;
             }
         } else if (name == "--request-log") {
             options.request_log = *value;
@@ -122,10 +135,14 @@ ServeCommandLine ParseServeCommandLine(const std::vector<std::string>& args) {
     if (!result.ok() || result.help) {
         return result;
     }
-    if (options.content_folder.empty()) {
-        result.error = "--content FOLDER is required";
+    if (options.content_folder.empty() == options.world_folder.empty()) {
+        result.error = "give either --content FOLDER or --world DIR";
     } else if (!options.allow_remote && !IsLoopbackHost(options.listen.host)) {
         result.error = "--listen " + options.listen.ToString() +
+                       " is not a loopback address; add --allow-remote to serve other machines";
+    } else if (!options.allow_remote && options.traffic_listen &&
+               !IsLoopbackHost(options.traffic_listen->host)) {
+        result.error = "--traffic-listen " + options.traffic_listen->ToString() +
                        " is not a loopback address; add --allow-remote to serve other machines";
     } else if (!options.faults.reset_after &&
                (options.faults.reset_every != 0 || !options.faults.reset_paths.empty())) {
@@ -135,18 +152,30 @@ ServeCommandLine ParseServeCommandLine(const std::vector<std::string>& args) {
 }
 
 std::string ServeUsage() {
-    return R"(usage: mapvale-servers serve --content FOLDER [options]
+    return R"(usage: mapvale-servers serve (--content FOLDER | --world DIR) [options]
 
 Serves FOLDER as static files over HTTP (GET, HEAD, and POST, which answers the file too). Files
 are streamed, with single byte ranges (206, or 416 for a range past the end); paths that would
-leave FOLDER are refused. Prints "listening on HOST:PORT" once listening; SIGINT or SIGTERM stops
+leave FOLDER are refused. With --world, serves a world made by `mapvale-servers world`: its
+content tree, and the registration and service endpoints (sign-in, device lists, download
+notices, traffic consent, version query) from its accounts. Prints "listening on HOST:PORT" once
+listening (then "traffic listening on HOST:PORT" with --traffic-listen); SIGINT or SIGTERM stops
 it with exit status 0.
 
 options:
-  --content FOLDER        the content tree to serve (required)
-  --listen HOST:PORT      where to listen (default 127.0.0.1:0; port 0 picks a free port;
-                          IPv6 as [::1]:PORT). Only loopback addresses unless --allow-remote.
-  --allow-remote          allow a --listen address other machines can reach
+  --content FOLDER        the content tree to serve
+  --world DIR             the world to serve; its URLs, DIR/world.conf and
+                          DIR/program/Info/Servers.ini are rewritten to the address and ports
+                          the server listens on; requests are logged to DIR/requests.log
+                          unless --request-log is given
+  --listen HOST:PORT      where to listen (default 127.0.0.1:0, with --world the world's
+                          address; port 0 picks a free port; IPv6 as [::1]:PORT). Only loopback
+                          addresses unless --allow-remote.
+  --traffic-listen HOST:PORT  also run the traffic-information server (TCP) there (IPv4; the
+                          client's own port is 10400; port 0 picks a free port); with --world it
+                          answers from DIR/traffic.conf and records accepted uploads in
+                          DIR/traffic-uploads/
+  --allow-remote          allow --listen and --traffic-listen addresses other machines can reach
   --request-log FILE      append one line per request to FILE (tab-separated: number, method,
                           path, query, form, range, status, length, sent, outcome; parameters
                           as UTF-8 from the client's CP949, with %XX escapes)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -11,7 +12,10 @@ namespace mapvale::servers {
 // The command line of `mapvale-servers serve`.
 struct ServeOptions {
     std::string content_folder;
-    ListenAddress listen;  // 127.0.0.1:0 unless given
+    std::string world_folder;  // a world (see world.h): its content, accounts and settings
+    ListenAddress listen;      // 127.0.0.1:0 unless given (a world's own address with --world)
+    bool listen_given = false;
+    std::optional<ListenAddress> traffic_listen;  // the traffic server; none unless given
     bool allow_remote = false;
     FaultOptions faults;
     std::string request_log;  // empty: no log
