@@ -18,52 +18,13 @@
 #include <fstream>
 #include <string>
 
-#include "net/web_post.h"
+#include "bench_server.h"
 
-extern char** environ;
+#include "net/web_post.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-struct Server {
-    pid_t pid = -1;
-    std::string host;
-};
-
-Server StartServer(const std::string& program, const std::string& content) {
-    int out[2];
-    if (pipe(out) != 0) {
-        std::perror("pipe");
-        std::exit(1);
-    }
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, out[1], 1);
-    posix_spawn_file_actions_addclose(&actions, out[0]);
-    std::string a0 = program, a1 = "serve", a2 = "--content", a3 = content, a4 = "--listen",
-                a5 = "127.0.0.1:0";
-    char* argv[] = {a0.data(), a1.data(), a2.data(), a3.data(), a4.data(), a5.data(), nullptr};
-    Server server;
-    if (posix_spawn(&server.pid, program.c_str(), &actions, nullptr, argv, environ) != 0) {
-        std::fprintf(stderr, "cannot start %s\n", program.c_str());
-        std::exit(1);
-    }
-    posix_spawn_file_actions_destroy(&actions);
-    close(out[1]);
-    std::string line;
-    char c;
-    while (read(out[0], &c, 1) == 1 && c != '\n') {
-        line.push_back(c);
-    }
-    const std::string prefix = "listening on ";
-    if (line.rfind(prefix, 0) != 0) {
-        std::fprintf(stderr, "unexpected server output: %s\n", line.c_str());
-        std::exit(1);
-    }
-    server.host = line.substr(prefix.size());
-    return server;
-}
 
 double Seconds(std::chrono::steady_clock::time_point since) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
@@ -93,7 +54,8 @@ int main(int argc, char** argv) {
         }
     }
     const double bytes = static_cast<double>(mib) * (1 << 20);
-    Server server = StartServer(program_dir + "/mapvale-servers", (work / "content").string());
+    const mapvale::bench::BenchServer server = mapvale::bench::StartBenchServer(
+        program_dir + "/mapvale-servers", (work / "content").string());
     const std::string url = "http://" + server.host + "/big.bin";
 
     // curl first and last, to see the page cache warm for both.
@@ -116,8 +78,7 @@ int main(int argc, char** argv) {
 
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
-    kill(server.pid, SIGTERM);
-    waitpid(server.pid, nullptr, 0);
+    mapvale::bench::StopBenchServer(server);
     fs::remove_all(work);
 
     std::printf("file            %ld MiB\n", mib);

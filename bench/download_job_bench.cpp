@@ -28,58 +28,18 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+
+#include "bench_server.h"
 #include <vector>
 
 #include "catalog/download_job.h"
 #include "catalog/entry_paths.h"
 #include "model/messages.h"
 
-extern char** environ;
-
 namespace {
 
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
-
-struct Server {
-    pid_t pid = -1;
-    std::string host;
-};
-
-Server StartServer(const std::string& program, const std::string& content) {
-    int out[2];
-    if (pipe(out) != 0) {
-        std::perror("pipe");
-        std::exit(1);
-    }
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, out[1], 1);
-    posix_spawn_file_actions_addclose(&actions, out[0]);
-    std::string a0 = program, a1 = "serve", a2 = "--content", a3 = content, a4 = "--listen",
-                a5 = "127.0.0.1:0";
-    char* argv[] = {a0.data(), a1.data(), a2.data(), a3.data(), a4.data(), a5.data(), nullptr};
-    Server server;
-    if (posix_spawn(&server.pid, program.c_str(), &actions, nullptr, argv, environ) != 0) {
-        std::fprintf(stderr, "cannot start %s\n", program.c_str());
-        std::exit(1);
-    }
-    posix_spawn_file_actions_destroy(&actions);
-    close(out[1]);
-    std::string line;
-    char c;
-    while (read(out[0], &c, 1) == 1 && c != '\n') {
-        line.push_back(c);
-    }
-    close(out[0]);
-    const std::string prefix = "listening on ";
-    if (line.rfind(prefix, 0) != 0) {
-        std::fprintf(stderr, "unexpected server output: %s\n", line.c_str());
-        std::exit(1);
-    }
-    server.host = line.substr(prefix.size());
-    return server;
-}
 
 void Run(const std::string& command) {
     if (std::system(command.c_str()) != 0) {
@@ -210,8 +170,8 @@ int main(int argc, char** argv) {
         span_total += file.spans;
         files.push_back(file);
     }
-    const Server server =
-        StartServer(program_dir + "/mapvale-servers", (work / "content").string());
+    const mapvale::bench::BenchServer server = mapvale::bench::StartBenchServer(
+        program_dir + "/mapvale-servers", (work / "content").string());
     const std::string base_url = "http://" + server.host + "/pkg";
 
     double best_tools = 1e100;
@@ -303,8 +263,7 @@ int main(int argc, char** argv) {
         fs::remove_all(work / "engine");
     }
 
-    kill(server.pid, SIGTERM);
-    waitpid(server.pid, nullptr, 0);
+    mapvale::bench::StopBenchServer(server);
     fs::remove_all(work);
 
     const double mib = static_cast<double>(package_bytes) / (1 << 20);
