@@ -9,6 +9,7 @@
 #include "card/card_backup.h"
 #include "card/card_format.h"
 #include "card/install_sizes.h"
+#include "catalog/download_space.h"
 #include "catalog/entry_paths.h"
 #include "catalog/file_selection.h"
 #include "catalog/version_file.h"
@@ -166,10 +167,8 @@ std::optional<std::uint64_t> CInstallJob::PcFreeKb() {
         if (attempt > 0) {
             sleeper_.Sleep(kSpaceRetryWait);
         }
-        if (const auto volume = volumes_.ForPath(folder)) {
-            if (const auto space = volumes_.Space(volume->letter)) {
-                return space->available_bytes / 1024;
-            }
+        if (const auto bytes = catalog::FreeBytesFor(volumes_, folder)) {
+            return *bytes / 1024;
         }
     }
     return std::nullopt;

@@ -26,6 +26,8 @@ std::optional<std::uint64_t> FreeBytesFor(platform::Volumes& volumes, std::strin
         if (const auto space = volumes.Space(volume->letter)) {
             return space->available_bytes;
         }
+        // The folder's own volume does not answer; another file system's room says nothing.
+        return std::nullopt;
     }
     // The download folder need not exist yet: ask for the folder it will be made in.
     std::error_code error;

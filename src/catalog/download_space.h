@@ -26,7 +26,8 @@ std::uint64_t RequiredDownloadKb(const DeviceEntry& device);
 
 // Bytes this user may still write on the volume that holds `folder`: the listed volume whose
 // root holds it, or, when no listed volume does (a container's overlay, a tmpfs), the file
-// system of the nearest existing folder on its path. Nothing when neither answers.
+// system of the nearest existing folder on its path. Nothing when the folder's volume or file
+// system does not answer.
 std::optional<std::uint64_t> FreeBytesFor(platform::Volumes& volumes, std::string_view folder);
 
 // True when the free KB at `folder` are more than RequiredDownloadKb (equal is not enough). An

@@ -30,10 +30,12 @@ BannerLists ParseBannerFile(std::string_view text, std::string_view user_id);
 const BannerEntry* NextBanner(const std::vector<BannerEntry>& list, std::string_view current);
 
 // Paths on the content server.
-inline constexpr std::string_view kBannerFileOrla = "/orla/Waymark/SoftwareUpdatePlus/wmk_banner_edit_g.txt";
+inline constexpr std::string_view kBannerFileOrla =
+    "/orla/Waymark/SoftwareUpdatePlus/wmk_banner_edit_g.txt";
 inline constexpr std::string_view kBannerFileTarno =
     "/tarno/Waymark/SoftwareUpdatePlus/wmk_banner_edit_m.txt";
-inline constexpr std::string_view kDefaultBannerPage = "/orla/Waymark/InstallInfoPlus/BanerH10.html";
+inline constexpr std::string_view kDefaultBannerPage =
+    "/orla/Waymark/InstallInfoPlus/BanerH10.html";
 inline constexpr int kFallbackBannerSeconds = 10000;
 
 }  // namespace mapvale::controller

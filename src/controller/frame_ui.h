@@ -3,6 +3,9 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
+
+#include "update/update_job.h"
 
 namespace mapvale::controller {
 
@@ -31,12 +34,12 @@ public:
     virtual void DestroyMainScreen() = 0;
 
     // Operations on the screens that exist; each does nothing when its screen does not exist.
-    virtual void EnableStartButton() = 0;       // wizard option screen, else the install page
-    virtual void RefreshLists() = 0;             // device, drive and content lists
-    virtual void RefreshOptions() = 0;           // format and backup choices
-    virtual void ShowInstallPage() = 0;          // main screen: install page, tab buttons reset
-    virtual void RepaintProgress() = 0;          // main screen's progress area
-    virtual void SetStartButtonBitmap(int resource) = 0;  // install page: 377 start, 429 stop
+    virtual void EnableStartButton() = 0;  // wizard option screen, else the install page
+    virtual void RefreshLists() = 0;       // device, drive and content lists
+    virtual void RefreshOptions() = 0;     // format and backup choices
+    virtual void ShowInstallPage() = 0;    // main screen: install page, tab buttons reset
+    virtual void RepaintProgress() = 0;    // main screen's progress area
+    virtual void SetStartButtonBitmap(int resource) = 0;      // install page: 377 start, 429 stop
     virtual void NavigateBanner(const std::string& url) = 0;  // main screen's web control
     // Whether the wizard option screen's "do not ask about the hard disk" flag was set; clears it.
     virtual bool TakeSkipQuestionFlag() = 0;
@@ -46,9 +49,11 @@ public:
     virtual Answer MessageBox(std::string_view text, std::string_view caption, Buttons buttons,
                               Icon icon, Owner owner) = 0;
 
-    // Modal dialogs. The self-update dialog answers OK, OK with restart, or Cancel.
+    // Modal dialogs. The self-update dialog runs the check and, when there is something to do,
+    // the update (see update/check_decision.h) with `setup` (its window is the dialog's own); it
+    // answers OK (go on), OK with restart (the update installed files), or Cancel (end).
     enum class UpdateOutcome { kContinue, kRestart, kCancel };
-    virtual UpdateOutcome RunSelfUpdateDialog() = 0;
+    virtual UpdateOutcome RunSelfUpdateDialog(const update::UpdateSetup& setup) = 0;
     // The sign-in dialog; true when the user signed in (it calls the controller's RunSignIn).
     virtual bool RunSignInDialog() = 0;
     // The notice shown before an install: 1 go ahead, 2 stop, 0 closed.
@@ -62,6 +67,10 @@ public:
     // The folder chooser, starting at `initial`; nothing when cancelled.
     virtual std::optional<std::string> ChooseFolder(const std::string& initial,
                                                     std::string_view title) = 0;
+
+    // Lets the front end handle the messages waiting in its queue while a long call (sign-in)
+    // runs on its thread.
+    virtual void ProcessPendingMessages() {}
 
     // Timers by id (1 and 2: banner rotation); they arrive as WM_TIMER messages.
     virtual void SetTimer(int id, int milliseconds) = 0;

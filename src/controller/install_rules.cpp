@@ -156,7 +156,8 @@ std::string JobErrorMessage(std::uint64_t code, std::int64_t detail) {
             reason = "복사 중 오류가 발생했습니다.";
             break;
         case 2:
-            reason = "메모리카드의 용량이 부족하여 설치 할 수 없습니다.\n메모리 용량을 확인해 주세요.";
+            reason =
+                "메모리카드의 용량이 부족하여 설치 할 수 없습니다.\n메모리 용량을 확인해 주세요.";
             break;
         case 3:
             reason = "복구 중 오류가 발생했습니다.";
@@ -177,7 +178,8 @@ std::string JobErrorMessage(std::uint64_t code, std::int64_t detail) {
                 "하시기 바랍니다.";
             break;
         case 301:
-            reason = Format("다운로드 중 오류가 발생했습니다.(오류코드 : %d)", static_cast<int>(detail));
+            reason =
+                Format("다운로드 중 오류가 발생했습니다.(오류코드 : %d)", static_cast<int>(detail));
             break;
         default:
             reason = Format("기타 오류 %d %d", static_cast<int>(code), static_cast<int>(detail));

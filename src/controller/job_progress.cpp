@@ -41,8 +41,7 @@ bool OnDownloadProgress(DeviceEntry& device, ProgressTracker& tracker, bool has_
     tracker.download_last_tick = now;
     const std::int64_t elapsed = now - device.excluded_seconds.load() - device.download_start_time;
     if (elapsed >= 3) {
-        const bool preparing_card =
-            has_target && device.job_state >= 1 && device.job_state <= 3;
+        const bool preparing_card = has_target && device.job_state >= 1 && device.job_state <= 3;
         if (!preparing_card) {
             if (!has_target || folder_matches_card || device.download_percent > 0) {
                 device.job_state = 5;

@@ -97,7 +97,8 @@ TEST(InstallRulesTest, PcSpaceEqualIsNotEnoughAndTheReportAddsUp) {
     EXPECT_TRUE(CheckPcSpace(required * 1024 + 1024, 0, required).enough);
 
     const PcSpace small = CheckPcSpace(300 * 1024 * 1024, 0, 500 * 1024);
-    EXPECT_NE(small.report.find("설치작업에 필요한 용량          : [500 MBytes]\n"), std::string::npos);
+    EXPECT_NE(small.report.find("설치작업에 필요한 용량          : [500 MBytes]\n"),
+              std::string::npos);
     EXPECT_NE(small.report.find("현재 확보된 하드디스크 용량 : [300 MBytes]\n"), std::string::npos);
     EXPECT_NE(small.report.find("부족한(확보가 필요한) 용량   : [ 200 MBytes]\n\n"),
               std::string::npos);
@@ -118,7 +119,8 @@ TEST(InstallRulesTest, PcSpaceEqualIsNotEnoughAndTheReportAddsUp) {
 }
 
 TEST(InstallRulesTest, JobErrorTexts) {
-    EXPECT_EQ(JobErrorMessage(1, 2), "지도 설치에 실패하였습니다.\n[복사 중 오류가 발생했습니다.]\n");
+    EXPECT_EQ(JobErrorMessage(1, 2),
+              "지도 설치에 실패하였습니다.\n[복사 중 오류가 발생했습니다.]\n");
     EXPECT_EQ(JobErrorMessage(301, 6),
               "지도 설치에 실패하였습니다.\n[다운로드 중 오류가 발생했습니다.(오류코드 : 6)]\n");
     EXPECT_EQ(JobErrorMessage(77, -3), "지도 설치에 실패하였습니다.\n[기타 오류 77 -3]\n");

@@ -1,0 +1,168 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "card/drive_watcher.h"
+#include "card/install_job.h"
+#include "catalog/download_job.h"
+#include "controller/controller_state.h"
+#include "controller/frame_services.h"
+#include "controller/frame_ui.h"
+#include "net/traffic_upload.h"
+#include "net/web_post.h"
+#include "platform/message_target.h"
+
+namespace mapvale::update {
+class ElevationService;
+}
+
+namespace mapvale::controller {
+
+// The one object that owns the running updater: the signed-in user and the settings, the device
+// and package lists, the attached drives, the selection, the screens (through FrameUi), the
+// download and install jobs, the drive watcher and the traffic client.
+//
+// Workers post their messages to `window`, the front end's queue; the front end's loop hands each
+// one to HandleMessage on the user-interface thread. Everything here runs on that thread: the
+// constructor, OnCreate, HandleMessage, the operations the screens call and the destructor.
+// Workers never call in; they only post.
+//
+// Life: construct, OnCreate (the start-up up to the first screen), then messages until closed()
+// says the program ends (a WM_CLOSE that was not refused); the destructor saves the settings and
+// stops the workers (Destroy, also callable earlier).
+class CMainFrame {
+public:
+    // `ui`, `window` and everything in `services` must outlive the frame.
+    CMainFrame(FrameUi& ui, platform::MessageTarget& window, FrameServices services);
+    ~CMainFrame();
+    CMainFrame(const CMainFrame&) = delete;
+    CMainFrame& operator=(const CMainFrame&) = delete;
+
+    // The start-up sequence: command line, settings, tray agent, self-update, server versions,
+    // package list, banners, sign-in, package list of the device, drive watcher, first screen.
+    // Returns 0 in every case; a start-up that must end posts WM_CLOSE to `window`, which then
+    // closes without a question because no screen exists yet.
+    int OnCreate();
+
+    // One message from `window` (the table of messages in the class comment of each handler);
+    // WM_CLOSE, WM_TIMER and the worker messages. Unknown messages are ignored.
+    void HandleMessage(std::uint32_t message, platform::WParam w_param, platform::LParam l_param);
+
+    // True once the program is to end (a close that went through). The front end then leaves
+    // its loop and destroys the frame.
+    bool closed() const { return closed_; }
+
+    // Saves the settings and stops everything (program exit). Runs once; the destructor calls it.
+    void Destroy();
+
+    // --- Operations of the screens ---
+
+    // Replaces the current wizard screen; 0 only destroys the current one.
+    void ShowScreen(int number);
+    // Switches between the main screen (true) and the wizard.
+    void ToggleMainScreen(bool to_main);
+    // Pre-install questions and the start of the download and install: 1 started, 2 stopped by
+    // the user or a shown message, 0 nothing to do.
+    int StartJob();
+    // 0 when nothing was running, 1 when a job was stopped.
+    int CancelJob();
+    // What the job button does while a job runs: refuses during backup, format and restore,
+    // else asks and cancels on Yes. True when the job was cancelled.
+    bool AskToStopJob();
+    // Sign-in with what the user typed: 1 signed in, 0 not (state().sign_in_error says why).
+    int RunSignIn(const std::string& user_id, const std::string& brand_code,
+                  const std::string& password);
+    int ChooseInstallType();
+    int CheckCardSpace();
+    // Makes the current package list the one of the device's kind; returns the kind.
+    int SelectDevicePackages(DeviceEntry& device);
+    // Chooses device and drive without the user.
+    void AutoSelect();
+    // 1 when a new data folder was chosen.
+    int ChooseDataFolder();
+    // Fetches the banner list, restarts both timers and shows the current S banner.
+    void LoadBanners();
+    // The answer of the pre-install notice's page scripts ("__StartUpdate" 1, "__StopUpdate" 2);
+    // always 1. Nothing happens when no notice is open.
+    int AnswerNotice(int answer);
+
+    // Selection by the screens (device and drive lists). A drive letter not attached, or a
+    // device not in the list, clears the selection.
+    void SelectDevice(DeviceEntry* device);
+    void SelectDrive(char letter);
+
+    const ControllerState& state() const { return state_; }
+    ControllerState& state() { return state_; }
+    platform::MessageTarget& window() { return window_; }
+
+private:
+    // Start-up pieces.
+    bool RunSelfUpdate();
+    bool LoadPackageList();
+
+    // Message handlers.
+    void OnClose();
+    void OnTimer(int id);
+    void OnDriveChange(platform::WParam w_param, platform::LParam l_param);
+    void ReevaluateSelection();
+    void OnDownloadProgress(platform::WParam kb_so_far, platform::LParam kb_total);
+    void OnCopyProgress(platform::WParam kb_done, platform::LParam kb_total);
+    void OnDownloadComplete();
+    void OnInstallComplete();
+    void CompleteJob();
+    void ReportJobError(platform::WParam code, platform::LParam detail);
+
+    // Job pieces.
+    bool HasTarget() const;
+    void PrepareTraffic(const CardInfo& card);
+    void RebuildSelectedDrive();
+    void ReadCardVersionData(bool clear_format_for_read);
+    bool OnlyCameraDataDiffers() const;
+    std::optional<std::uint64_t> DataFolderFreeBytes();
+    void SetUpJobs();
+    std::string PackageFolder() const;
+    bool AnalyseDrive(char letter, CardInfo& card);
+    void RefreshMainList();
+    void ReenableWizardStart();
+
+    // Sign-in pieces.
+    void SettleTrafficConsent(const std::string& service_flag);
+    void RemindAboutTrafficService();
+    void ReadDeviceVersions();
+
+    void WriteTrafficNoticeDate();
+    net::CWebPOST& Web();
+    std::string ContentUrl(std::string_view path) const;
+    void CloseProgram();
+    Answer Ask(std::string_view text, std::string_view caption, Buttons buttons, Icon icon,
+               Owner owner = Owner::kCurrentScreen);
+
+    FrameUi& ui_;
+    platform::MessageTarget& window_;
+    FrameServices services_;
+    platform::Profile& profile_;
+    platform::Volumes& volumes_;
+    platform::Clock& clock_;
+    platform::Sleeper& sleeper_;
+    std::unique_ptr<update::ElevationService> own_elevation_;
+
+    ControllerState state_;
+    net::CWebPOST web_;
+    card::DriveWatcher drive_watcher_;
+    catalog::CDownloadJob download_job_;
+    card::CInstallJob install_job_;
+    net::TrafficUploadState traffic_;
+    int install_mode_ = 0;
+    int backup_kind_ = 0;
+    int restore_kind_ = 0;
+    bool install_expected_ = false;  // the job writes to a card: its end is the install's
+    bool install_started_ = false;   // the install job runs beside this job's download
+    bool closed_ = false;
+    bool destroyed_ = false;
+};
+
+}  // namespace mapvale::controller
