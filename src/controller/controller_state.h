@@ -78,14 +78,9 @@ struct ControllerState {
     std::string current_s;
     std::string current_e;
 
-    const CardInfo* SelectedCard() const {
-        const auto found = drives.find(selected_drive);
-        return selected_drive != 0 && found != drives.end() ? &found->second : nullptr;
-    }
-    CardInfo* SelectedCard() {
-        const auto found = drives.find(selected_drive);
-        return selected_drive != 0 && found != drives.end() ? &found->second : nullptr;
-    }
+    // The record of the selected drive; null without one.
+    const CardInfo* SelectedCard() const;
+    CardInfo* SelectedCard();
 };
 
 }  // namespace mapvale::controller

@@ -475,7 +475,8 @@ void CMainFrame::ReevaluateSelection() {
     if (state_.wizard_screen && state_.screen_number == kScreenNoCard) {
         if (have_both) {
             const CardInfo* card = state_.SelectedCard();
-            const double capacity_gb = static_cast<double>(card->capacity_kb) / (1024.0 * 1024.0);
+            const double capacity_gb =
+                card != nullptr ? static_cast<double>(card->capacity_kb) / (1024.0 * 1024.0) : 0;
             if (state_.selected_device->sub_kind == 2 && capacity_gb < kSmallCardGb) {
                 Ask(kTextNoSmallEasyInstall, kCaptionMoveScreen, Buttons::kOk, Icon::kInformation);
                 ToggleMainScreen(true);

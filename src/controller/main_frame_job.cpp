@@ -228,7 +228,7 @@ int CMainFrame::StartJob() {
     if (has_target && state_.main_screen) {
         ReadCardVersionData(false);
         const CardInfo* card = state_.SelectedCard();
-        const bool same_version = card->model_name == device->model_name &&
+        const bool same_version = card != nullptr && card->model_name == device->model_name &&
                                   card->recorded_version == device->server_map_version &&
                                   card->recorded_number == device->server_second_version;
         if (same_version) {

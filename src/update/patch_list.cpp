@@ -107,6 +107,15 @@ std::vector<PatchEntry> RecordedPatchList(const std::vector<PatchEntry>& server,
             }
         }
     }
+    // Lines of files this server list does not name stay: the two programs keep one local list
+    // and each server area names only its own program's files.
+    for (const PatchEntry& entry : local) {
+        const bool named = std::any_of(server.begin(), server.end(),
+                                       [&](const PatchEntry& s) { return s.name == entry.name; });
+        if (!named) {
+            recorded.push_back(entry);
+        }
+    }
     return recorded;
 }
 

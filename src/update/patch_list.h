@@ -41,7 +41,8 @@ bool IsCurrent(const PatchEntry& server_entry, const std::vector<PatchEntry>& lo
 // The list to record after an update: for every server entry, in server order, its own line when
 // `settled[i]` (it was current or has been installed), else the local line of the same file name
 // when there is one (so a file whose download or installation failed is fetched again next
-// time), else nothing. `settled` has one flag per server entry.
+// time), else nothing; then every local line whose file this server list does not name (the
+// updater and the tray agent share the local list). `settled` has one flag per server entry.
 std::vector<PatchEntry> RecordedPatchList(const std::vector<PatchEntry>& server,
                                           const std::vector<PatchEntry>& local,
                                           const std::vector<bool>& settled);

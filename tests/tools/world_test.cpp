@@ -14,6 +14,7 @@
 #include "mapvale-servers/serve_options.h"
 #include "mapvale-servers/world_address.h"
 #include "mapvale-servers/world_settings.h"
+#include "mapvale-servers/world_update_server.h"
 #include "model/server_config.h"
 #include "net/answer_envelope.h"
 #include "net/server_versions.h"
@@ -25,6 +26,8 @@
 #include "platform/files.h"
 #include "support/sandbox.h"
 #include "support/server_process.h"
+#include "update/patch_list.h"
+#include "update/update_job.h"
 
 namespace mapvale::servers {
 namespace {
@@ -52,9 +55,10 @@ class WorldTest : public ::testing::Test {
 protected:
     WorldTest() : layout_(box_.Path("world")) {}
 
-    void Make() {
+    void Make(bool offer_update = false) {
         WorldOptions options;
         options.folder = layout_.folder;
+        options.offer_update = offer_update;
         std::string error;
         ASSERT_TRUE(MakeWorld(options, error)) << error;
     }
@@ -125,6 +129,8 @@ TEST_F(WorldTest, SameOptionsMakeTheSameContent) {
     std::string error;
     ASSERT_TRUE(MakeWorld(options, error)) << error;
     EXPECT_TRUE(first == Files(options.folder + "/content"));
+    EXPECT_TRUE(Files(layout_.ProgramFolder()) ==
+                Files(WorldLayout(options.folder).ProgramFolder()));
     // Between 3 and 5 MB of content: small, but several spans per package.
     std::size_t bytes = 0;
     for (const auto& [name, content] : first) {
@@ -132,6 +138,57 @@ TEST_F(WorldTest, SameOptionsMakeTheSameContent) {
     }
     EXPECT_GT(bytes, 3u << 20);
     EXPECT_LT(bytes, 5u << 20);
+}
+
+// Both patch areas list the overlay's entries (newer ones with offer_update) and hand out each
+// entry twice, the size probe's copy and the download identical; the notice is there too.
+TEST_F(WorldTest, TheUpdateServerMatchesTheOverlay) {
+    for (const bool offer_update : {false, true}) {
+        SCOPED_TRACE(offer_update ? "offering an update" : "current");
+        Make(offer_update);
+        const std::vector<update::PatchEntry> local =
+            update::ReadLocalPatchList(layout_.UpdateList());
+        ASSERT_EQ(local.size(), 2u);
+        EXPECT_TRUE(local[1].is_archive());
+        for (const std::string_view area : {update::kUpdaterPatchArea, update::kTrayPatchArea}) {
+            const std::string folder = layout_.Content() + std::string(area);
+            const update::ServerPatchList list =
+                update::ParseServerPatchList(Sandbox::Read(folder + "UpdateInfo.txt"));
+            EXPECT_TRUE(list.show_dialog);
+            EXPECT_EQ(list.refused_lines, 0u);
+            ASSERT_EQ(list.entries.size(), local.size());
+            for (std::size_t i = 0; i < local.size(); ++i) {
+                const update::PatchEntry& entry = list.entries[i];
+                EXPECT_EQ(entry.path(), local[i].path());
+                EXPECT_EQ(entry.archive, local[i].archive);
+                EXPECT_EQ(entry.version, local[i].version + (offer_update ? 1 : 0));
+                EXPECT_EQ(update::IsCurrent(entry, local), !offer_update);
+
+                const std::string name = update::DownloadName(entry);
+                const std::string offered = Sandbox::Read(folder + name);
+                EXPECT_FALSE(offered.empty()) << name;
+                EXPECT_EQ(Sandbox::Read(folder + "Patch/" + name), offered) << name;
+                const std::string installed = Sandbox::Read(layout_.ProgramFolder() + entry.path());
+                const std::string next =
+                    Sandbox::Read(layout_.SelfUpdateSources() + "/" + entry.path());
+                EXPECT_FALSE(installed.empty());
+                EXPECT_EQ(installed == next, !offer_update) << entry.path();
+                if (!entry.is_archive()) {
+                    EXPECT_EQ(offered, next);
+                } else {
+                    EXPECT_EQ(offered.substr(0, 4), "PK\x03\x04");
+                }
+            }
+        }
+    }
+
+    const std::string splash = layout_.Content() + std::string(kNoticeFolder);
+    const std::string code = Sandbox::Read(splash + "WebShpashEvent_Code.txt");
+    EXPECT_GT(net::LeadingNumber(net::AnswerEnvelope(code).Section(1)), 0) << code;
+    const std::string page = Sandbox::Read(splash + "index_plus.html");
+    EXPECT_TRUE(platform::IsValidUtf8(page));
+    EXPECT_NE(page.find("<meta charset=\"utf-8\">"), std::string::npos);
+    EXPECT_NE(page.find("업데이트"), std::string::npos);
 }
 
 TEST_F(WorldTest, ReplacesAnEarlierWorldButNoOtherFolder) {

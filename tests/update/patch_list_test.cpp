@@ -99,9 +99,10 @@ TEST(LocalPatchListTest, FailedEntriesKeepTheirOldLine) {
     const std::vector<PatchEntry> server{Entry(3, "a"), Entry(3, "Sub/b"), Entry(3, "c"),
                                          Entry(3, "d")};
     const std::vector<PatchEntry> local{Entry(1, "Old/b"), Entry(1, "gone"), Entry(3, "d")};
-    // a installed, b failed (had a line), c failed (had none), d current.
+    // a installed, b failed (had a line), c failed (had none), d current; "gone" is not this
+    // server's (the other program's area may list it) and stays.
     const auto recorded = RecordedPatchList(server, local, {true, false, false, true});
-    EXPECT_EQ(FormatPatchList(recorded), "3|0|a\r\n1|0|Old/b\r\n3|0|d\r\n");
+    EXPECT_EQ(FormatPatchList(recorded), "3|0|a\r\n1|0|Old/b\r\n3|0|d\r\n1|0|gone\r\n");
 
     testing::Sandbox box;
     const std::string path = box.Path("program/Info/UpdateInfo.txt");

@@ -14,6 +14,7 @@
 #include "mapvale-servers/tiny_png.h"
 #include "mapvale-servers/world_address.h"
 #include "mapvale-servers/world_settings.h"
+#include "mapvale-servers/world_update_server.h"
 #include "platform/encoding.h"
 #include "platform/files.h"
 
@@ -246,7 +247,8 @@ public:
     bool Write() {
         return Prepare() && WriteSettings() && WriteAccounts() && WritePackages() &&
                WriteVersionRecords() && WritePictures() && WriteBannersAndPages() &&
-               WriteProgramFolder() && WriteReadme();
+               WriteProgramFolder() && WriteUpdateServer(layout_, options_.offer_update, error_) &&
+               WriteReadme();
     }
 
 private:
@@ -497,10 +499,18 @@ private:
                        options_.folder + " [--traffic-listen " +
                        options_.traffic_address.ToString() +
                        "]\n"
-                       "Point a program folder at it with program/Info/Servers.ini and\n"
-                       "program/Info/PackageInfo.txt.\n\n"
+                       "Point a program folder at it: copy program/Info/ over its Info/\n"
+                       "(Servers.ini, PackageInfo.txt, the self-update's UpdateInfo.txt and\n"
+                       "files).\n\n"
                        "Sign-in: hong / 1234 (brand OV), kim / 5678 (brand DL); the other\n"
-                       "accounts of accounts.txt show the other answers.\n");
+                       "accounts of accounts.txt show the other answers.\n\n" +
+                       (options_.offer_update
+                            ? std::string("The update server offers newer program files "
+                                          "(Info/Notice.txt,\nInfo/UpdateGuide.html) than "
+                                          "program/Info/ holds: a check finds an update.\n")
+                            : std::string("A program folder made from program/Info/ is current; "
+                                          "make the world with\n--offer-update to see a "
+                                          "self-update.\n")));
     }
 
     const WorldOptions& options_;

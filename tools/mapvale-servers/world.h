@@ -18,11 +18,15 @@ struct WorldLayout {
     std::string TrafficUploads() const { return folder + "/traffic-uploads"; }
     std::string Manifests() const { return folder + "/manifests"; }
     std::string Sources() const { return folder + "/sources"; }
+    // The program files as the self-update the world offers leaves them.
+    std::string SelfUpdateSources() const { return folder + "/sources/self-update"; }
     // The program-folder overlay: copy its Info/ over a program folder (or point the programs
     // at it) to make them talk to the world.
     std::string ProgramFolder() const { return folder + "/program/"; }
     std::string ServersIni() const { return folder + "/program/Info/Servers.ini"; }
     std::string PackageList() const { return folder + "/program/Info/PackageInfo.txt"; }
+    // The self-update's local list, which both programs keep.
+    std::string UpdateList() const { return folder + "/program/Info/UpdateInfo.txt"; }
 
     std::string folder;
 };
@@ -31,12 +35,16 @@ struct WorldOptions {
     std::string folder;
     ListenAddress address{"127.0.0.1", 18080};          // where the world will be served
     ListenAddress traffic_address{"127.0.0.1", 10400};  // the traffic server's address
+    // The update server offers newer program files than the overlay holds (see
+    // world_update_server.h); otherwise a program folder made from the overlay is current.
+    bool offer_update = false;
 };
 
 // Writes a complete demo world into `options.folder` (created when missing): accounts of every
 // kind, a content tree of packages of synthetic map files made with the packager (a few MB), the
-// version records, banner lists and pages, product pictures, traffic.conf, world.conf and the
-// program-folder overlay (Info/Servers.ini, Info/PackageInfo.txt). The same options give the
+// version records, banner lists and pages, product pictures, the update server's patch areas
+// and notice, traffic.conf, world.conf and the program-folder overlay (Info/Servers.ini,
+// Info/PackageInfo.txt, the self-update's list and files). The same options give the
 // same world, byte for byte (sources and in-memory members carry a fixed date).
 //
 // A folder that holds anything but an earlier world is refused; an earlier world is replaced.

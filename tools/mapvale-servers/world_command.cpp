@@ -7,11 +7,15 @@ namespace {
 
 constexpr const char* kUsage =
     R"(usage: mapvale-servers world --out DIR [--listen-host HOST:PORT] [--traffic-host HOST:PORT]
+                             [--offer-update]
 
 Writes a demo world into DIR: accounts, a content tree of packages, version records, banners,
-product pictures, traffic.conf and a program-folder overlay (DIR/program/Info/). Its URLs point
-at --listen-host (default 127.0.0.1:18080); the overlay's traffic server is --traffic-host
-(default 127.0.0.1:10400). Serve it with: mapvale-servers serve --world DIR
+product pictures, the update server's patch areas and notice, traffic.conf and a program-folder
+overlay (DIR/program/Info/). Its URLs point at --listen-host (default 127.0.0.1:18080); the
+overlay's traffic server is --traffic-host (default 127.0.0.1:10400). A program folder made
+from the overlay is current; with --offer-update the update server offers newer versions of
+two of its files (Info/Notice.txt, Info/UpdateGuide.html as an archive), so both programs find
+a self-update. Serve it with: mapvale-servers serve --world DIR
 )";
 
 }  // namespace
@@ -23,6 +27,10 @@ int RunWorld(const std::vector<std::string>& args, std::ostream& out, std::ostre
         if (name == "--help" || name == "-h") {
             out << kUsage;
             return 0;
+        }
+        if (name == "--offer-update") {
+            options.offer_update = true;
+            continue;
         }
         std::string value;
         if (const std::size_t equals = name.find('='); equals != std::string::npos) {
