@@ -11,10 +11,10 @@ namespace mapvale {
 // Where one file of a package stands. The download worker and the install worker meet only
 // through these values: kDownloaded hands a file to the install stage.
 enum class FileStatus : int {
-    kNotInJob = 0,      // not selected, or cleared after an error
-    kToFetch = 1,       // to fetch, or stopped; fetched again next time
+    kNotInJob = 0,  // not selected, or cleared after an error
+    kToFetch = 1,   // to fetch, or stopped; fetched again next time
     kDownloading = 2,
-    kJoining = 3,       // spans complete, joining
+    kJoining = 3,  // spans complete, joining
     kUnpacking = 4,
     kDownloaded = 5,    // extracted on the PC, waiting for (or skipped by) the install
     kCopying = 6,       // being copied to the card
@@ -44,17 +44,18 @@ struct FileEntry {
     std::int32_t version = 0;         // AG_VER
 
     // Filing by category (package step).
-    std::string category;                    // display name of the category, or "알수없음"
+    std::string category;                      // display name of the category, or "알수없음"
     std::array<std::int32_t, 6> attributes{};  // category attributes 1-6, [0] is attribute 1
 
-    // Catalogue state, from the version files and what lies on disk.
-    std::int32_t on_pc = 0;               // the extracted file or its first span is on the PC
-    std::int32_t downloaded_version = -1;  // AG_VER of the copy on the PC, -1 = none
+    // Catalogue state, from the version files and what lies on disk. The two versions are also
+    // written by the workers (a file downloaded, a file installed) while the lists read them.
+    std::int32_t on_pc = 0;  // the extracted file or its first span is on the PC
+    SharedValue<std::int32_t> downloaded_version = -1;  // AG_VER of the copy on the PC, -1 none
     std::int32_t needs_download = 1;
-    SharedValue<std::int32_t> partial = 0;  // only spans of the current version lie on the PC
-    std::int32_t card_version = -1;         // version recorded on the card, -1 = none
-    std::int32_t selected = 0;              // to be installed
-    std::int32_t option_value = 0;          // per-file choice, e.g. the map colour of a theme
+    SharedValue<std::int32_t> partial = 0;        // only spans of the current version lie on the PC
+    SharedValue<std::int32_t> card_version = -1;  // version recorded on the card, -1 = none
+    std::int32_t selected = 0;                    // to be installed
+    std::int32_t option_value = 0;                // per-file choice, e.g. the map colour of a theme
 
     // Shared between the download worker, the install worker and the user-interface thread.
     SharedValue<FileStatus> status = FileStatus::kNotInJob;
