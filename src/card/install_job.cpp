@@ -377,6 +377,14 @@ bool CInstallJob::CopyOneFile(std::string_view source, std::string_view target) 
             return false;
         }
     }
+    if (progress_message_ == kMsgCopyProgress) {
+        // A copy cut short by a pulled card or a crash left its temporary file on the card.
+        const std::string to = platform::NormalizePath(target);
+        const std::string folder = to.substr(0, to.rfind('/'));
+        if (swept_folders_.insert(folder).second) {
+            platform::SweepCopyLeftovers(folder);
+        }
+    }
     file_credited_ = false;
     const platform::CopyOutcome outcome = platform::CopyFileWithProgress(
         source, target,

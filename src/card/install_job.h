@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <mutex>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <thread>
@@ -202,8 +203,9 @@ private:
     bool file_credited_ = false;
     FileEntry* current_entry_ = nullptr;
     std::size_t current_index_ = 0;
-    std::string pc_source_;          // package folder on the PC, ending in '/'
-    std::uint64_t card_device_ = 0;  // st_dev of the card's root at the install stage's start
+    std::string pc_source_;                // package folder on the PC, ending in '/'
+    std::uint64_t card_device_ = 0;        // st_dev of the card's root at the install stage's start
+    std::set<std::string> swept_folders_;  // card folders already freed of copy leftovers
 };
 
 }  // namespace mapvale::card

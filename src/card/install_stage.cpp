@@ -71,6 +71,7 @@ int CInstallJob::RunInstallStage() {
         return kInstallDone;
     }
     pc_source_ = package_folder_;
+    swept_folders_.clear();
     int to_install = 0;
     for (const FileEntry& entry : device_->files) {
         to_install += WillInstall(entry, format_) ? 1 : 0;

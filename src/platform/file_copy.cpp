@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <filesystem>
 #include <memory>
 #include <string>
 
@@ -232,6 +233,23 @@ bool FlushFileSystem(std::string_view path) {
     const std::string p = NormalizePath(path);
     Descriptor fd(::open(p.c_str(), O_RDONLY | O_CLOEXEC));
     return fd.get() >= 0 && ::syncfs(fd.get()) == 0;
+}
+
+int SweepCopyLeftovers(std::string_view folder) {
+    const std::string_view prefix = kTempPattern.substr(0, kTempPattern.size() - 6);
+    std::error_code error;
+    int deleted = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(std::string(folder), error)) {
+        const std::string name = entry.path().filename().string();
+        if (name.size() != kTempPattern.size() || name.compare(0, prefix.size(), prefix) != 0 ||
+            !entry.is_regular_file(error) || entry.is_symlink(error)) {
+            continue;
+        }
+        if (::unlink(entry.path().c_str()) == 0) {
+            ++deleted;
+        }
+    }
+    return deleted;
 }
 
 }  // namespace mapvale::platform

@@ -59,6 +59,12 @@ CopyOutcome CopyFileWithProgress(std::string_view source, std::string_view targe
 
 inline constexpr std::uint64_t kCopyChunkBytes = 4u << 20;
 
+// Deletes the temporary files that copies into `folder` left behind when the program or the
+// device went away mid-copy (regular files named exactly like CopyFileWithProgress's temporary
+// files; nothing else, nothing in sub-folders). Returns how many were deleted. Must not run while
+// a copy into the same folder is under way.
+int SweepCopyLeftovers(std::string_view folder);
+
 // Writes everything cached for the file system holding `path` to its device (syncfs), so a
 // series of copies is on the card before the user is told it may be pulled. False when the
 // path cannot be opened or the device reported a write error.

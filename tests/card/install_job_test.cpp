@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <set>
 
 #include "card/backup_folders.h"
@@ -198,7 +199,14 @@ TEST_F(InstallJobTest, CopiesEachFileToItsInstalledNameWithProgress) {
     AddFile("a.dat", 3000);
     AddFile("ND_1GB.VB", 5000);  // one of two variants: one name on the card
     AddFile("ThemeStyle_basic_low.bin", 10, FileStatus::kDownloaded, "메모리카드데이터/Tarno");
+    // What a copy cut short by a pulled card left in a target folder goes; the user's own file
+    // of a similar name stays.
+    fs::create_directories(CardPath("Tarno/MapData"));
+    std::ofstream(CardPath("Tarno/MapData/.mvcopy-a1B2c3")) << "partial";
+    std::ofstream(CardPath("Tarno/MapData/.mvcopy-notes.txt")) << "mine";
     Install(0, 0, 0);
+    EXPECT_FALSE(fs::exists(CardPath("Tarno/MapData/.mvcopy-a1B2c3")));
+    EXPECT_TRUE(fs::exists(CardPath("Tarno/MapData/.mvcopy-notes.txt")));
 
     EXPECT_EQ(fs::file_size(CardPath("Tarno/MapData/a.dat")), 3000u);
     EXPECT_EQ(fs::file_size(CardPath("Tarno/MapData/ND.vb")), 5000u);

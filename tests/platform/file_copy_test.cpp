@@ -177,6 +177,20 @@ TEST(FileCopyTest, CopiesAcrossFileSystemsWithItsOwnBuffer) {
                                            std::uint64_t{kCopyChunkBytes + 12345}));
 }
 
+TEST(FileCopyTest, OnlyCopyLeftoversAreSwept) {
+    Sandbox box;
+    box.Write("card/.mvcopy-Ab12Cd", "partial");
+    box.Write("card/.mvcopy-long-name", "the user's");
+    box.Write("card/sub/.mvcopy-Zz9999", "not this folder's");
+    std::filesystem::create_directory(box.Path("card/.mvcopy-Folder"));
+    EXPECT_EQ(SweepCopyLeftovers(box.Path("card")), 1);
+    EXPECT_FALSE(std::filesystem::exists(box.Path("card/.mvcopy-Ab12Cd")));
+    EXPECT_TRUE(std::filesystem::exists(box.Path("card/.mvcopy-long-name")));
+    EXPECT_TRUE(std::filesystem::exists(box.Path("card/sub/.mvcopy-Zz9999")));
+    EXPECT_TRUE(std::filesystem::exists(box.Path("card/.mvcopy-Folder")));
+    EXPECT_EQ(SweepCopyLeftovers(box.Path("missing")), 0);
+}
+
 TEST(FileCopyTest, FlushNeedsAnExistingPath) {
     Sandbox box;
     EXPECT_TRUE(FlushFileSystem(box.Path()));
