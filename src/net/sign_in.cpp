@@ -1,5 +1,6 @@
 #include "net/sign_in.h"
 
+#include <array>
 #include <cctype>
 
 #include "net/answer_envelope.h"
@@ -231,8 +232,9 @@ void SendDownloadNotice(const DeviceEntry& device, CWebPOST& web, const ServerCo
     web.AddParameter("D4", device.model_name);
     web.AddParameter("D5", "M");
     web.AddParameter("D6", device.device_class);
-    for (std::size_t k = 0; k < device.extra_fields.size(); ++k) {
-        web.AddParameter("D" + std::to_string(7 + k), device.extra_fields[k]);
+    static constexpr std::array<std::string_view, 4> kExtraNames{"D7", "D8", "D9", "D10"};
+    for (std::size_t k = 0; k < device.extra_fields.size() && k < kExtraNames.size(); ++k) {
+        web.AddParameter(kExtraNames[k], device.extra_fields[k]);
     }
     WebResponse ignored;
     web.SendRequest(servers.HostText(role), path, ignored, 80, "GET", false);
