@@ -81,6 +81,7 @@ int CMainFrame::OnCreate() {
         return 0;
     }
     app::LoadSettings(settings, profile_, services_.folder_defaults);
+    settings_loaded_ = true;
     if (auto servers =
             ServerConfig::Load(settings.program_folder + std::string(app::kServersFile))) {
         state_.servers = std::move(*servers);
@@ -253,7 +254,11 @@ void CMainFrame::Destroy() {
         return;
     }
     destroyed_ = true;
-    app::SaveSettings(state_.settings, profile_);
+    // A start that ended before the settings were read has nothing to write back: its empty
+    // state would wipe the stored user, password and folders.
+    if (settings_loaded_) {
+        app::SaveSettings(state_.settings, profile_);
+    }
     if (state_.wizard_screen) {
         ui_.DestroyWizardScreen(state_.screen_number);
         state_.wizard_screen = false;

@@ -161,6 +161,7 @@ private:
     int restore_kind_ = 0;
     bool install_expected_ = false;  // the job writes to a card: its end is the install's
     bool install_started_ = false;   // the install job runs beside this job's download
+    bool settings_loaded_ = false;
     bool closed_ = false;
     bool destroyed_ = false;
 };

@@ -54,13 +54,17 @@ TEST_F(FrameTest, StartUpSignsInAndShowsTheOptionScreen) {
 
 TEST_F(FrameTest, StartUpEndsWhenItCannotGoOn) {
     Serve();
-    // An unknown switch ends the program without a word.
+    // An unknown switch ends the program without a word, and without touching the settings.
+    profile_.WriteProfileString("USER", "ID", "kim");
+    profile_.WriteProfileString("PATH", "DATA", "/maps/");
     MakeFrame({"-systray"}).OnCreate();
     EXPECT_TRUE(ClosePosted());
     EXPECT_FALSE(ui_.Did("sign-in"));
     EXPECT_TRUE(ui_.boxes.empty());
     frame_->HandleMessage(kWmClose, 0, 0);
     EXPECT_TRUE(frame_->closed());
+    EXPECT_EQ(profile_.GetProfileString("USER", "ID"), "kim");
+    EXPECT_EQ(profile_.GetProfileString("PATH", "DATA"), "/maps/");
 
     // The self-update dialog was cancelled.
     ui_.log.clear();
