@@ -9,7 +9,6 @@
 //
 //   build/release/bench/install_bench [size_mib=1024] [rounds=3] [work_dir=$TMPDIR]
 
-#include <sys/resource.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -20,27 +19,28 @@
 #include <string>
 #include <vector>
 
+#include "bench_card.h"
+#include "bench_support.h"
 #include "card/install_job.h"
 #include "catalog/entry_paths.h"
 #include "model/messages.h"
 #include "platform/clock.h"
 #include "platform/formatter.h"
 #include "platform/message_queue.h"
-#include "platform/mount_table.h"
-#include "platform/virtual_volumes.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using mapvale::FileEntry;
 using mapvale::FileStatus;
+using mapvale::bench::RunOrExit;
 
 constexpr std::uint64_t kMib = 1024 * 1024;
 constexpr const char* kPackage = "BenchPkg";
 constexpr const char* kFolder = "메모리카드데이터/Tarno/MapData";
 
-double Seconds(std::chrono::steady_clock::time_point since) {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
+double Seconds(mapvale::bench::Clock::time_point since) {
+    return mapvale::bench::Seconds(mapvale::bench::Clock::now() - since);
 }
 
 // Writes `bytes` of a repeating pattern through one 1 MiB buffer, so the bench's own memory
@@ -64,13 +64,6 @@ void WriteFile(const fs::path& path, std::uint64_t bytes) {
         left -= n;
     }
     std::fclose(file);
-}
-
-void Run(const std::string& command) {
-    if (std::system(command.c_str()) != 0) {
-        std::fprintf(stderr, "failed: %s\n", command.c_str());
-        std::exit(1);
-    }
 }
 
 void Empty(const fs::path& folder) {
@@ -124,33 +117,31 @@ int main(int argc, char** argv) {
     std::printf("package: %zu files, %.1f MiB\n", device.files.size(),
                 static_cast<double>(total) / kMib);
 
-    mapvale::platform::MountTableSource mounts;
-    mapvale::platform::VirtualVolumes cards;
-    cards.Insert({'V', 4 * total + 64 * kMib, card.string()});
-    mapvale::platform::MachineVolumes volumes({&mounts, &cards});
+    mapvale::bench::VirtualCard virtual_card(card.string(), 4 * total + 64 * kMib);
     mapvale::platform::SystemFormatter formatter;
     mapvale::platform::SystemClock clock;
     mapvale::platform::SystemSleeper sleeper;
     mapvale::platform::MessageQueue queue;
-    mapvale::card::CInstallJob job(volumes, formatter, clock, sleeper);
-
-    mapvale::CardInfo record;
-    record.letter = 'V';
-    record.root = card.string() + "/";
-    record.product_folder = card.string() + "/Tarno";
-    record.capacity_kb = static_cast<std::uint32_t>((4 * total + 64 * kMib) / 1024);
+    mapvale::card::CInstallJob job(virtual_card.volumes(), formatter, clock, sleeper);
 
     const std::string source = (package / "메모리카드데이터").string();
+    // A failed run must not leave the package behind.
+    const auto fail = [&](const char* why) {
+        std::fprintf(stderr, "%s\n", why);
+        job.Cancel();
+        fs::remove_all(work);
+        return 1;
+    };
     std::vector<double> cp_times, cp_sync_times, install_times, copied_times;
     for (int round = 0; round < rounds; ++round) {
         Empty(cp_target);
-        auto start = std::chrono::steady_clock::now();
-        Run("cp -r '" + source + "' '" + cp_target.string() + "/'");
+        auto start = mapvale::bench::Clock::now();
+        RunOrExit("cp -r '" + source + "' '" + cp_target.string() + "/'");
         cp_times.push_back(Seconds(start));
-        Run("sync -f '" + cp_target.string() + "'");
+        RunOrExit("sync -f '" + cp_target.string() + "'");
         cp_sync_times.push_back(Seconds(start));
         Empty(cp_target);
-        Run("sync -f '" + cp_target.string() + "'");
+        RunOrExit("sync -f '" + cp_target.string() + "'");
 
         Empty(card);
         for (FileEntry& entry : device.files) {
@@ -159,11 +150,10 @@ int main(int argc, char** argv) {
             entry.card_version = -1;
         }
         queue.Drain();
-        start = std::chrono::steady_clock::now();
-        job.Setup(queue, data.string(), &device, &record, 2);
+        start = mapvale::bench::Clock::now();
+        job.Setup(queue, data.string(), &device, &virtual_card.record(), 2);
         if (job.Start(0, 0, 0, "Tarno/", "UserData/") != 1) {
-            std::fprintf(stderr, "the install did not start\n");
-            return 1;
+            return fail("the install did not start");
         }
         bool complete = false;
         double copied = 0;
@@ -182,7 +172,7 @@ int main(int argc, char** argv) {
                 std::fprintf(stderr, "install error %llu %lld\n",
                              static_cast<unsigned long long>(message->w_param),
                              static_cast<long long>(message->l_param));
-                return 1;
+                return fail("the install failed");
             }
             if (!message && !job.IsRunning() && queue.Size() == 0) {
                 break;
@@ -192,14 +182,13 @@ int main(int argc, char** argv) {
         copied_times.push_back(copied);
         job.Cancel();
         if (!complete) {
-            std::fprintf(stderr, "the install ended without completing\n");
-            return 1;
+            return fail("the install ended without completing");
         }
         std::printf("round %d: cp -r %.2f s, cp -r + sync %.2f s, install %.2f s (copies %.2f s)\n",
                     round + 1, cp_times.back(), cp_sync_times.back(), install_times.back(),
                     copied_times.back());
         Empty(card);
-        Run("sync -f '" + card.string() + "'");
+        RunOrExit("sync -f '" + card.string() + "'");
     }
 
     const double mb = static_cast<double>(total) / kMib;
@@ -207,14 +196,12 @@ int main(int argc, char** argv) {
     const double cp_sync = mb / Median(cp_sync_times);
     const double install = mb / Median(install_times);
     const double copies = mb / Median(copied_times);
-    struct rusage usage {};
-    getrusage(RUSAGE_SELF, &usage);
     std::printf(
         "median of %d: cp -r %.0f MiB/s, cp -r + sync %.0f MiB/s, install %.0f MiB/s, "
         "its copies before the flush %.0f MiB/s\n",
         rounds, cp, cp_sync, install, copies);
     std::printf("install / (cp -r + sync) = %.2f   copies / cp -r = %.2f   peak RSS %ld KiB\n",
-                install / cp_sync, copies / cp, usage.ru_maxrss);
+                install / cp_sync, copies / cp, mapvale::bench::PeakRssKb(RUSAGE_SELF));
     fs::remove_all(work);
     return 0;
 }
