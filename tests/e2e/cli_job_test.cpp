@@ -49,6 +49,10 @@ protected:
             ASSERT_NE(found, card.end()) << path << " is not on the card";
             EXPECT_EQ(found->second, size) << path;
         }
+        // The self-extracting part arrives as the folder it unpacks to.
+        const auto tiles = FilesBelow(DataPath("HX100/MAP/TPEG_IMAGE"));
+        EXPECT_FALSE(tiles.empty());
+        EXPECT_EQ(FilesBelow(CardPath("MAP/TPEG_IMAGE")), tiles);
         const std::string header = CardVersionHeader();
         EXPECT_TRUE(header.starts_with(kNewestHeader)) << header;
         EXPECT_TRUE(header.ends_with("|1")) << header;

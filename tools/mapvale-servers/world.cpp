@@ -48,8 +48,9 @@ const std::vector<FileSpec> kVehicleFiles = {
     {"poi.dat", "Orla/MapData", 20 * kKiB, 5, 1u << 20, "*ETC", "기타", kEveryVariant},
     {"voice.dat", "Orla/Voice", 12 * kKiB, 2, 1u << 20, "*ETC", "기타", kEveryVariant},
 };
-// The self-extracting part: the client unpacks MAP.exe again into a folder "MAP".
-const FileSpec kSelfExtracting = {"MAP.exe", "", 0, 5, 1u << 20, "*ETC", "기타", kEveryVariant};
+// The self-extracting part, cut into spans: only a spanned MAP.exe is unpacked a second time,
+// into the package's "MAP" folder, whose TPEG_IMAGE folder the install copies to the card.
+const FileSpec kSelfExtracting = {"MAP.exe", "", 0, 5, 24 * kKiB, "*ETC", "기타", kEveryVariant};
 
 // ORLA units (ORLA_v4, orla_3d: device kind 1), with the 1 GB and 2 GB map variants.
 const std::vector<FileSpec> kOrlaFiles = {
@@ -394,7 +395,9 @@ private:
     std::optional<std::string> SelfExtractingPart(const std::string& model) {
         std::vector<ZipMember> members;
         for (const char* tile : {"Tile001.dat", "Tile002.dat", "Tile003.dat"}) {
-            members.push_back({tile, {}, SyntheticBytes(model + "/MAP/" + tile, 16 * kKiB)});
+            members.push_back({std::string("TPEG_IMAGE/") + tile,
+                               {},
+                               SyntheticBytes(model + "/MAP/" + tile, 16 * kKiB)});
         }
         const std::string stub = "MZ" + SyntheticBytes(model + "/stub", 4094);
         auto program = SelfExtractingProgram(
