@@ -150,6 +150,9 @@ TEST(ConsoleTest, PlainOutputGetsALineAtEachStageAndEveryFewSeconds) {
     printer.Show({"삭제 중 (2/4)", 80, "", ""}, 6000);
     printer.Finish();
     EXPECT_EQ(out.str(), "[백업 중 (1/4)] 10%\n[삭제 중 (2/4)] 0%\n[삭제 중 (2/4)] 80%\n");
+
+    EXPECT_EQ(FormatStatusLine({"설치 중 (4/4)", 42, "복사:   3.2 MB/S", "남은 시간 3분"}),
+              "[설치 중 (4/4)] 42% | 복사:   3.2 MB/S | 남은 시간 3분");
 }
 
 TEST(TimerTableTest, TimersFallDueOncePerLook) {

@@ -4,9 +4,9 @@
 
 #include "card/drive_text.h"
 #include "controller/install_rules.h"
+#include "controller/status_strip.h"
 #include "mapvale-cli/cli_texts.h"
 #include "mapvale-cli/selection.h"
-#include "mapvale-cli/status_strip.h"
 
 namespace mapvale::cli {
 
@@ -117,7 +117,8 @@ std::vector<std::string> CardReport(const CardInfo& card, const DeviceEntry* dev
     newest += ", " + (install_type == controller::kInstallNone ? std::string(kTextNoFittingPackage)
                                                                : PackageText(install_type));
     lines.push_back(std::move(newest));
-    lines.push_back("  " + std::string(kTextState) + ComputeStatusStrip(&planned, &card, now).text);
+    lines.push_back("  " + std::string(kTextState) +
+                    controller::ComputeStatusStrip(&planned, &card, now).text);
     return lines;
 }
 

@@ -10,6 +10,7 @@
 #include "controller/controller_texts.h"
 #include "controller/install_rules.h"
 #include "controller/main_frame.h"
+#include "controller/status_strip.h"
 #include "mapvale-cli/card_report.h"
 #include "mapvale-cli/cli_texts.h"
 #include "mapvale-cli/console_launcher.h"
@@ -20,7 +21,6 @@
 #include "mapvale-cli/progress_printer.h"
 #include "mapvale-cli/selection.h"
 #include "mapvale-cli/settings_overlay.h"
-#include "mapvale-cli/status_strip.h"
 #include "model/messages.h"
 #include "platform/clock.h"
 #include "platform/files.h"
@@ -167,10 +167,11 @@ std::optional<int> PrepareSelection(const CliOptions& options, CMainFrame& frame
         console.Print(kTextCardTooSmall);
         return kExitNotCompleted;
     }
-    if (CardHasNewest(*device, *card) &&
+    if (controller::CardHasNewest(*device, *card) &&
         ui.Ask(controller::kTextReinstall, controller::kCaptionReinstall,
                controller::Buttons::kYesNo) != controller::Answer::kYes) {
-        console.Print(ComputeStatusStrip(device, card, platform::DefaultClock().Now()).text);
+        console.Print(
+            controller::ComputeStatusStrip(device, card, platform::DefaultClock().Now()).text);
         return kExitNothingToDo;
     }
     console.Print(SummaryLine(device, card));
@@ -190,8 +191,8 @@ int FollowJob(CMainFrame& frame, FrameLoop& loop, Console& console) {
             return kExitInterrupted;
         }
         // Offered after every message, so no stage goes unseen.
-        printer.Show(ComputeStatusStrip(state.selected_device, TargetCard(state),
-                                        platform::DefaultClock().Now()),
+        printer.Show(controller::ComputeStatusStrip(state.selected_device, TargetCard(state),
+                                                    platform::DefaultClock().Now()),
                      FrameLoop::NowMs());
         if (const std::optional<platform::Message> message = loop.Next(kJobPoll)) {
             frame.HandleMessage(message->message, message->w_param, message->l_param);

@@ -24,4 +24,18 @@ void ProgressPrinter::Finish() {
     console_.EndProgress();
 }
 
+std::string FormatStatusLine(const StatusStrip& strip) {
+    std::string line = "[" + strip.text + "]";
+    if (strip.percent >= 0) {
+        line += " " + std::to_string(strip.percent) + "%";
+    }
+    if (!strip.speed.empty()) {
+        line += " | " + strip.speed;
+    }
+    if (!strip.remaining.empty()) {
+        line += " | " + strip.remaining;
+    }
+    return line;
+}
+
 }  // namespace mapvale::cli

@@ -5,10 +5,15 @@
 #include <optional>
 #include <string>
 
+#include "controller/status_strip.h"
 #include "mapvale-cli/console.h"
-#include "mapvale-cli/status_strip.h"
 
 namespace mapvale::cli {
+
+using controller::StatusStrip;
+
+// One console line: "[stage] 42% | 복사:   3.2 MB/S | 남은 시간 3분", leaving out what is empty.
+std::string FormatStatusLine(const StatusStrip& strip);
 
 // Decides when the job's status line is written. On a terminal the line is rewritten whenever
 // it changed, at most every kTerminalPeriod (the main screen's refresh); elsewhere (a log, a

@@ -7,7 +7,7 @@
 #include "model/card_info.h"
 #include "model/device_entry.h"
 
-namespace mapvale::cli {
+namespace mapvale::controller {
 
 // What the main screen's status strip shows for the selected device: the stage text, the
 // percent (-1: no bar), the speed text and the remaining-time text (either may be empty).
@@ -36,7 +36,4 @@ std::string RemainingText(std::uint32_t seconds, std::int64_t now);
 // numbers equal, completion mark 1.
 bool CardHasNewest(const DeviceEntry& device, const CardInfo& card);
 
-// One console line: "[stage] 42% | 복사:   3.2 MB/S | 남은 시간 3분", leaving out what is empty.
-std::string FormatStatusLine(const StatusStrip& strip);
-
-}  // namespace mapvale::cli
+}  // namespace mapvale::controller

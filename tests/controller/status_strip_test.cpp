@@ -1,11 +1,11 @@
 // The status line of a running job: the main screen's stage texts, percentages, speeds and
 // remaining times.
 
-#include "mapvale-cli/status_strip.h"
+#include "controller/status_strip.h"
 
 #include <gtest/gtest.h>
 
-namespace mapvale::cli {
+namespace mapvale::controller {
 namespace {
 
 // Seconds since 1970 whose second modulo 10 is 0 (first half: remaining time shown, download
@@ -118,11 +118,7 @@ TEST(StatusStripTest, SpeedAndTimeTexts) {
     EXPECT_EQ(RemainingText(3600, kFirstHalf + 5), "");
     // The largest remaining time a worker can report does not overflow.
     EXPECT_EQ(RemainingText(0xFFFFFFFEu, kFirstHalf), "남은 시간 1193046시간 29분");
-
-    EXPECT_EQ(FormatStatusLine({"설치 중 (4/4)", 42, "복사:   3.2 MB/S", "남은 시간 3분"}),
-              "[설치 중 (4/4)] 42% | 복사:   3.2 MB/S | 남은 시간 3분");
-    EXPECT_EQ(FormatStatusLine({"최신 버전입니다.", -1, "", ""}), "[최신 버전입니다.]");
 }
 
 }  // namespace
-}  // namespace mapvale::cli
+}  // namespace mapvale::controller

@@ -1,8 +1,8 @@
-#include "mapvale-cli/status_strip.h"
+#include "controller/status_strip.h"
 
 #include <cstdio>
 
-namespace mapvale::cli {
+namespace mapvale::controller {
 
 namespace {
 
@@ -134,18 +134,4 @@ StatusStrip ComputeStatusStrip(const DeviceEntry* device, const CardInfo* card, 
     }
 }
 
-std::string FormatStatusLine(const StatusStrip& strip) {
-    std::string line = "[" + strip.text + "]";
-    if (strip.percent >= 0) {
-        line += " " + std::to_string(strip.percent) + "%";
-    }
-    if (!strip.speed.empty()) {
-        line += " | " + strip.speed;
-    }
-    if (!strip.remaining.empty()) {
-        line += " | " + strip.remaining;
-    }
-    return line;
-}
-
-}  // namespace mapvale::cli
+}  // namespace mapvale::controller
