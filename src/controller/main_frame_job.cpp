@@ -194,10 +194,22 @@ int CMainFrame::StartJob() {
         return 2;
     }
 
-    // No drive changes while the job is prepared; CancelJob resumes the watcher.
+    // No drive changes while the job is prepared. A job that starts keeps the watcher paused
+    // until CancelJob; every other way out of here resumes it at once, since nothing else would
+    // (CancelJob does nothing without a running job) and no card would be noticed again.
+    struct WatcherPause {
+        card::DriveWatcher& watcher;
+        bool keep = false;
+        ~WatcherPause() {
+            if (!keep) {
+                watcher.SetEnabled(true);
+            }
+        }
+    } pause{drive_watcher_};
     drive_watcher_.SetEnabled(false);
 
     if (device == nullptr || state_.job_running != 0) {
+        pause.keep = state_.job_running != 0;  // the running job's pause
         return 0;
     }
     const bool has_target = HasTarget();
@@ -332,6 +344,7 @@ int CMainFrame::StartJob() {
     }
 
     // Every question is answered: the job is under way from here.
+    pause.keep = true;
     state_.job_running = 1;
     device->busy = 1;
     device->job_state = 1;

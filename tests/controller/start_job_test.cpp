@@ -112,6 +112,19 @@ TEST_F(StartJobTest, ACardPulledDuringTheQuestionStartsNothing) {
     EXPECT_EQ(frame.state().drives.count('E'), 0u);
 }
 
+TEST_F(StartJobTest, AStartThatEndsWithoutAJobKeepsWatchingTheDrives) {
+    CMainFrame& frame = StartedFrame();
+    Pump();
+    DeviceEntry* device = Device("HV400");  // not registered: refused after the pause
+    ASSERT_NE(device, nullptr);
+    frame.SelectDevice(device);
+    frame.ToggleMainScreen(true);
+    EXPECT_EQ(frame.StartJob(), 2);
+    EXPECT_EQ(frame.CancelJob(), 0);  // the install page's reset: no job to cancel
+    InsertCard('E', "1G");
+    EXPECT_TRUE(PumpUntil([&] { return frame.state().drives.count('E') == 1; }, 10s));
+}
+
 TEST_F(StartJobTest, TheSameVersionOnTheCardAsksToReinstallOrResume) {
     InsertCard('E', "1G", {{"HX100.ver", VersionLine(20240115, 2024012, 1)}});
     CMainFrame& frame = MakeFrame();
