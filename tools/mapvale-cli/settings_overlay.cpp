@@ -61,23 +61,26 @@ template <typename T>
 std::optional<std::optional<T>> OverlaySettingsStore::Lookup(SettingsRoot root,
                                                              std::string_view key,
                                                              std::string_view name) const {
+    // Settled by the overlay, but without a value of this type. Built in place: an empty inner
+    // value copied into the outer one upsets GCC's uninitialised-use analysis.
+    const auto absent = [] { return std::optional<std::optional<T>>(std::in_place); };
     const std::string id = ValueId(root, key, name);
     if (const auto found = overrides_.find(id); found != overrides_.end()) {
         // An overridden value is a string.
         if constexpr (std::is_same_v<T, std::string>) {
             return std::optional<T>(found->second);
         } else {
-            return std::optional<T>();
+            return absent();
         }
     }
     if (const Slot* slot = MemorySlot(id)) {
         if (const T* value = std::get_if<T>(slot)) {
             return std::optional<T>(*value);
         }
-        return std::optional<T>();
+        return absent();
     }
     if (UnderDeletedKey(KeyId(root, key))) {
-        return std::optional<T>();
+        return absent();
     }
     return std::nullopt;
 }
