@@ -40,6 +40,18 @@ bool IsPda(const DeviceEntry& device) {
     return device.device_class == "P";
 }
 
+// Start times, remaining times, speeds and percentages back to "nothing measured yet".
+void ResetJobFigures(DeviceEntry& device) {
+    device.download_start_time = 0;
+    device.copy_start_time = 0;
+    device.remaining_download_seconds = 0;
+    device.remaining_copy_seconds = 0;
+    device.download_speed = 0;
+    device.copy_speed = 0;
+    device.download_percent = 0;
+    device.install_percent = 0;
+}
+
 // The newest "Backup_*" folder of a package folder: the greatest remainder after "Backup_",
 // compared as text; empty when there is none.
 std::string NewestBackupFolder(const std::string& package_folder) {
@@ -348,14 +360,7 @@ int CMainFrame::StartJob() {
     state_.job_running = 1;
     device->busy = 1;
     device->job_state = 1;
-    device->download_start_time = 0;
-    device->copy_start_time = 0;
-    device->remaining_download_seconds = 0;
-    device->remaining_copy_seconds = 0;
-    device->download_speed = 0;
-    device->copy_speed = 0;
-    device->download_percent = 0;
-    device->install_percent = 0;
+    ResetJobFigures(*device);
     state_.progress = ProgressTracker{};
     install_started_ = false;
     install_expected_ = has_target && (device->kind == 8 || device->kind == 2);
@@ -396,14 +401,7 @@ int CMainFrame::CancelJob() {
     install_expected_ = false;
     device->busy = 0;
     device->job_state = 0;
-    device->download_start_time = 0;
-    device->copy_start_time = 0;
-    device->remaining_download_seconds = 0;
-    device->remaining_copy_seconds = 0;
-    device->download_speed = 0;
-    device->copy_speed = 0;
-    device->download_percent = 0;
-    device->install_percent = 0;
+    ResetJobFigures(*device);
     if (state_.main_screen) {
         ui_.SetStartButtonBitmap(kStartButtonBitmap);
         ui_.RepaintProgress();

@@ -12,24 +12,11 @@
 #include <map>
 
 #include "support/sandbox.h"
+#include "support/server_process.h"
 
 extern char** environ;
 
 namespace mapvale::testing {
-
-namespace {
-
-int ExitStatusOf(int status) {
-    if (WIFEXITED(status)) {
-        return WEXITSTATUS(status);
-    }
-    if (WIFSIGNALED(status)) {
-        return 128 + WTERMSIG(status);
-    }
-    return -1;
-}
-
-}  // namespace
 
 std::string CliProcess::ProgramPath() {
     const char* folder = std::getenv("MAPVALE_PROGRAM_DIR");

@@ -47,16 +47,6 @@ void CloseFd(int& fd) {
     }
 }
 
-int ExitStatusOf(int status) {
-    if (WIFEXITED(status)) {
-        return WEXITSTATUS(status);
-    }
-    if (WIFSIGNALED(status)) {
-        return 128 + WTERMSIG(status);
-    }
-    return -1;
-}
-
 // Reads from `fd` until a whole line has arrived, the writer closed it, or the deadline passed.
 // `text` keeps what was read beyond the line, for the next call.
 std::optional<std::string> ReadLine(int fd, steady_clock::time_point deadline, std::string& text) {
@@ -133,6 +123,16 @@ std::vector<std::pair<std::string, std::string>> Fields(std::string_view text) {
 }
 
 }  // namespace
+
+int ExitStatusOf(int status) {
+    if (WIFEXITED(status)) {
+        return WEXITSTATUS(status);
+    }
+    if (WIFSIGNALED(status)) {
+        return 128 + WTERMSIG(status);
+    }
+    return -1;
+}
 
 ServerProcess::ServerProcess(std::vector<std::string> arguments, milliseconds timeout) {
     const auto deadline = steady_clock::now() + timeout;

@@ -71,6 +71,10 @@ private:
     std::optional<int> exit_status_;
 };
 
+// A child's exit status from waitpid's status: its exit code, 128 + the signal that ended it,
+// or -1.
+int ExitStatusOf(int status);
+
 // One line of a request log (`serve --request-log FILE`); see tools/mapvale-servers/request_log.h
 // for the fields.
 struct LoggedRequest {
