@@ -13,10 +13,6 @@
 #include "platform/profile.h"
 #include "platform/volumes.h"
 
-namespace mapvale::update {
-class ElevationService;
-}
-
 namespace mapvale::controller {
 
 // What the controller works with besides the front end: the settings, the machine and time.
@@ -33,8 +29,6 @@ struct FrameServices {
     platform::Formatter* formatter = nullptr;
     platform::ProcessLauncher* launcher = nullptr;
     platform::InstanceService* instances = nullptr;
-    // The write test and relaunch of the self-update; null: the real one.
-    update::ElevationService* elevation = nullptr;
     // The controller's own time: progress arithmetic, the waits of a cancel, today's date.
     platform::Clock* clock = nullptr;
     platform::Sleeper* sleeper = nullptr;

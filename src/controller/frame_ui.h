@@ -50,7 +50,8 @@ public:
                               Icon icon, Owner owner) = 0;
 
     // Modal dialogs. The self-update dialog runs the check and, when there is something to do,
-    // the update (see update/check_decision.h) with `setup` (its window is the dialog's own); it
+    // the update (see update/check_decision.h) with `setup` (its window is the dialog's own), and
+    // decides itself whether a program folder it cannot write is worth an elevated restart; it
     // answers OK (go on), OK with restart (the update installed files), or Cancel (end).
     enum class UpdateOutcome { kContinue, kRestart, kCancel };
     virtual UpdateOutcome RunSelfUpdateDialog(const update::UpdateSetup& setup) = 0;

@@ -13,7 +13,6 @@
 #include "controller/install_rules.h"
 #include "model/messages.h"
 #include "platform/files.h"
-#include "update/elevation.h"
 #include "update/restart.h"
 
 namespace mapvale::controller {
@@ -60,11 +59,6 @@ CMainFrame::CMainFrame(FrameUi& ui, platform::MessageTarget& window, FrameServic
                    Or(services_.worker_sleeper, platform::DefaultSleeper())) {
     if (services_.connectivity) {
         web_.SetConnectivityCheck(services_.connectivity);
-    }
-    if (services_.elevation == nullptr) {
-        own_elevation_ = std::make_unique<update::PkexecElevation>(
-            Or(services_.launcher, platform::DefaultProcessLauncher()));
-        services_.elevation = own_elevation_.get();
     }
 }
 

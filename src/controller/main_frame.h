@@ -16,10 +16,6 @@
 #include "net/web_post.h"
 #include "platform/message_target.h"
 
-namespace mapvale::update {
-class ElevationService;
-}
-
 namespace mapvale::controller {
 
 // The one object that owns the running updater: the signed-in user and the settings, the device
@@ -148,7 +144,6 @@ private:
     platform::Volumes& volumes_;
     platform::Clock& clock_;
     platform::Sleeper& sleeper_;
-    std::unique_ptr<update::ElevationService> own_elevation_;
 
     ControllerState state_;
     net::CWebPOST web_;

@@ -303,7 +303,6 @@ int RunCli(const CliOptions& options, Console& console) {
     services.folder_defaults = app::DefaultFolders();
     services.launcher = &launcher;
     services.instances = &instances;
-    services.elevation = &elevation;
     CMainFrame frame(ui, queue, std::move(services));
     ui.Attach(frame);
 
