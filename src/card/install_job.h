@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <optional>
 #include <set>
@@ -149,6 +150,10 @@ private:
     int InstallOneFile(std::size_t index, FileEntry& entry);
     int InstallSingleCopy(std::size_t index, FileEntry& entry);
     int InstallFolderPart(std::size_t index, FileEntry& entry, std::string_view sub_folder);
+    // Copies an entry the card does not track (the PC installer, a self-extracting part's
+    // folder) with `copy` into `folder`, which is made first; the entry ends as kNotInJob.
+    int CopyUntracked(std::size_t index, FileEntry& entry, const std::string& folder,
+                      const std::function<bool()>& copy);
     bool IsDue(const FileEntry& entry) const;
     bool AnyUnsettled() const;
     bool CardHasRoom() const;

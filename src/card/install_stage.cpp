@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include <filesystem>
+#include <functional>
 #include <system_error>
 
 #include "card/install_job.h"
@@ -316,30 +317,8 @@ int CInstallJob::InstallSingleCopy(std::size_t index, FileEntry& entry) {
         platform::JoinPath(card_->root, catalog::CardFolderOf(*folder, package_name_)),
         entry.file_name);
     entry.status = FileStatus::kCopying;
-    bool copied = false;
-    if (CardStillMounted() && platform::CreateFolderChain(ParentOf(target))) {
-        if (!FolderOnCard(ParentOf(target))) {
-            entry.status = FileStatus::kNotInJob;
-            return kCopyRaised;
-        }
-        current_entry_ = &entry;
-        current_index_ = index;
-        copied = CopyOneFile(source, target);
-        current_entry_ = nullptr;
-    }
-    if (stop_copy_.load()) {
-        entry.status = FileStatus::kDownloaded;
-        entry.percent = 0;
-        return kInstallDone;
-    }
-    // Installed or not, the installer is not tracked on the card.
-    entry.status = FileStatus::kNotInJob;
-    if (!copied) {
-        entry.percent = 0;
-        return kCopyFailed;
-    }
-    files_left_.fetch_sub(1);
-    return kNextEntry;
+    return CopyUntracked(index, entry, ParentOf(target),
+                         [&] { return CopyOneFile(source, target); });
 }
 
 int CInstallJob::InstallFolderPart(std::size_t index, FileEntry& entry,
@@ -360,15 +339,20 @@ int CInstallJob::InstallFolderPart(std::size_t index, FileEntry& entry,
         files_left_.fetch_sub(1);
         return kNextEntry;
     }
+    return CopyUntracked(index, entry, target, [&] { return CopyTree(*this, source, target); });
+}
+
+int CInstallJob::CopyUntracked(std::size_t index, FileEntry& entry, const std::string& folder,
+                               const std::function<bool()>& copy) {
     bool copied = false;
-    if (CardStillMounted() && platform::CreateFolderChain(target)) {
-        if (!FolderOnCard(target)) {
+    if (CardStillMounted() && platform::CreateFolderChain(folder)) {
+        if (!FolderOnCard(folder)) {
             entry.status = FileStatus::kNotInJob;
             return kCopyRaised;
         }
         current_entry_ = &entry;
         current_index_ = index;
-        copied = CopyTree(*this, source, target);
+        copied = copy();
         current_entry_ = nullptr;
     }
     if (stop_copy_.load()) {
@@ -376,6 +360,7 @@ int CInstallJob::InstallFolderPart(std::size_t index, FileEntry& entry,
         entry.percent = 0;
         return kInstallDone;
     }
+    // Installed or not, these entries are not tracked on the card.
     entry.status = FileStatus::kNotInJob;
     if (!copied) {
         entry.percent = 0;
