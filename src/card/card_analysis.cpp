@@ -3,6 +3,8 @@
 #include <filesystem>
 
 #include "card/folder_size.h"
+#include "card/product_folder.h"
+#include "catalog/card_paths.h"
 #include "catalog/version_header.h"
 #include "platform/files.h"
 
@@ -21,6 +23,10 @@ DriveKind KindOf(const platform::Volume& volume) {
     }
     return volume.kind == platform::VolumeKind::kFixed ? DriveKind::kHardDisk
                                                        : DriveKind::kRemovable;
+}
+
+bool IsUnitKind(std::uint8_t mask) {
+    return mask == 1 || mask == 2 || mask == 8;
 }
 
 // A marker is one plain folder name directly under the root.
@@ -102,15 +108,36 @@ int AnalyseCard(platform::Volumes& volumes, char letter, std::uint8_t wanted_mas
     card.folder_mask =
         static_cast<std::uint8_t>(found == 4 ? (wanted_mask & 2u) : (wanted_mask & found));
     card.product_folder = card.root;
+    bool listed = false;
     for (std::size_t i = 0; i < folders.size() && i < kMaxFolders; ++i) {
         if ((card.folder_mask & (1u << i)) != 0) {
             card.product_folder = platform::JoinPath(card.root, folders[i]);
+            listed = true;
             break;
         }
+    }
+    // A card of one unit kind without a marker folder keeps its product where the install job
+    // puts it; reading anywhere else would never find the version file the install wrote.
+    if (!listed && IsUnitKind(wanted_mask)) {
+        card.product_folder = DefaultProductFolder(card.root, wanted_mask);
     }
     const bool has_product_folder = card.product_folder != card.root;
 
     card.model_name = catalog::ReadCardModel(card.product_folder);
+    if (card.model_name.empty()) {
+        // The one package that keeps its files under "Program Files" keeps its version file
+        // there too.
+        const std::string program_files =
+            catalog::ProgramFilesVersionFolder(card.product_folder, card.root);
+        if (program_files != platform::NormalizePath(card.product_folder)) {
+            std::string model = catalog::ReadCardModel(program_files);
+            if (catalog::IsProgramFilesPackage(model)) {
+                card.model_name = std::move(model);
+            }
+        }
+    }
+    const std::string version_folder =
+        catalog::CardVersionFolder(card.product_folder, card.root, card.model_name);
     card.capacity_kb = KbFromBytes(space->total_bytes);
     card.free_kb = KbFromBytes(space->free_bytes);
     card.map_data_kb = has_product_folder ? KbFromBytes(FolderSize(card.product_folder)) : 0;
@@ -118,7 +145,7 @@ int AnalyseCard(platform::Volumes& volumes, char letter, std::uint8_t wanted_mas
         KbFromBytes(FolderSize(platform::JoinPath(card.product_folder, "BackUp")) +
                     SubFolderSizes(platform::JoinPath(card.product_folder, "Data/Wav")));
     if (const std::optional<catalog::VersionFileHeader> header =
-            catalog::ReadCardHeader(card.product_folder, card.model_name)) {
+            catalog::ReadCardHeader(version_folder, card.model_name)) {
         card.recorded_version = NormalizedRecordedVersion(header->map_version);
         card.recorded_number = header->second_version;
         card.recorded_text = header->version_label;

@@ -24,9 +24,11 @@ std::int32_t NormalizedRecordedVersion(std::int32_t field);
 //   them or no volume has the letter;
 // - folder mask: the bits of the listed folders that exist on the card, AND `wanted_mask`; when
 //   only the third folder exists, `wanted_mask` AND 2 instead;
-// - product folder: root + the first listed name whose bit is in the mask (no trailing '/'), or
-//   the root alone (with its '/');
-// - model name from the first version file there, and the recorded numbers from the product
+// - product folder: root + the first listed name whose bit is in the mask (no trailing '/');
+//   without one, where a unit of the wanted kind keeps it (DefaultProductFolder) when
+//   `wanted_mask` is one unit kind (1, 2 or 8), or the root alone (with its '/');
+// - model name from the first version file there (or, for the one package that lives under
+//   "Program Files", from its version folder), and the recorded numbers from the product
 //   folder's <model name>.ver;
 // - map data: every file under the product folder (0 when the product folder is the root: the
 //   whole card is not "map data"); user data: the product folder's "BackUp" tree plus the

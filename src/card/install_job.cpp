@@ -9,6 +9,7 @@
 #include "card/card_backup.h"
 #include "card/card_format.h"
 #include "card/install_sizes.h"
+#include "card/product_folder.h"
 #include "catalog/download_space.h"
 #include "catalog/entry_paths.h"
 #include "catalog/file_selection.h"
@@ -22,8 +23,6 @@ namespace {
 
 constexpr std::uint64_t kPcReserveKb = 1024000;
 constexpr std::uint64_t kCameraDataFactor = 5;
-constexpr int kKindOrla = 1;
-constexpr int kKindVehicle = 8;
 
 // A folder name given with a trailing separator ("Tarno/", "UserData\").
 std::string WithoutTrailingSeparator(std::string_view name) {
@@ -57,15 +56,8 @@ bool CInstallJob::Setup(platform::MessageTarget& owner, std::string_view data_fo
         card_ = *card;
         card_->root = platform::NormalizeFolder(card->root);
         const int kind = device != nullptr ? device->kind : 0;
-        if ((kind_mask & kind) != 0) {
-            product_folder_ = platform::NormalizePath(card->product_folder);
-        } else if (kind == kKindOrla) {
-            product_folder_ = platform::JoinPath(card_->root, catalog::kOrlaDefaultFolder);
-        } else if (kind == kKindVehicle) {
-            product_folder_ = card_->root;
-        } else {
-            product_folder_ = platform::JoinPath(card_->root, "Tarno");
-        }
+        product_folder_ = (kind_mask & kind) != 0 ? platform::NormalizePath(card->product_folder)
+                                                  : DefaultProductFolder(card_->root, kind);
     }
     return true;
 }

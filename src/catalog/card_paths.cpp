@@ -49,10 +49,15 @@ std::string CardFolderOf(std::string_view folder, std::string_view package_name)
 
 std::string CardVersionFolder(std::string_view product_folder, std::string_view card_root,
                               std::string_view package_name) {
-    std::string folder = platform::NormalizePath(product_folder);
     if (!IsProgramFilesPackage(package_name)) {
-        return folder;
+        return platform::NormalizePath(product_folder);
     }
+    return ProgramFilesVersionFolder(product_folder, card_root);
+}
+
+std::string ProgramFilesVersionFolder(std::string_view product_folder,
+                                      std::string_view card_root) {
+    std::string folder = platform::NormalizePath(product_folder);
     while (folder.size() > 1 && folder.back() == '/') {
         folder.pop_back();
     }

@@ -56,6 +56,21 @@ bool IsSparedFolder(std::string_view name) {
     return EqualsNoCase(name, "Backup") || ContainsNoCase(name, "Backup_");
 }
 
+// The clean-up deletes whatever the catalogue does not name, so it may only ever run in a folder
+// that belongs to this package alone: one named after the package, whose name is a plain one.
+// A model name that is empty, "." or a path would otherwise turn the data folder itself (with
+// other packages' downloads and the user's files) into the package folder.
+bool IsOwnPackageFolder(const std::string& folder, std::string_view package_name) {
+    if (!IsSafePackageName(package_name)) {
+        return false;
+    }
+    std::string_view path(folder);
+    while (path.size() > 1 && path.back() == '/') {
+        path.remove_suffix(1);
+    }
+    return LastComponent(path) == package_name;
+}
+
 }  // namespace
 
 int ReadPcState(DeviceEntry& device, std::string_view package_folder) {
@@ -112,7 +127,11 @@ int ReadPcState(DeviceEntry& device, std::string_view package_folder) {
 }
 
 void ScanPackageFolder(DeviceEntry& device, std::string_view package_folder, ScanMode mode) {
-    const fs::path root{platform::NormalizePath(package_folder)};
+    const std::string normal = platform::NormalizePath(package_folder);
+    if (mode == ScanMode::kCleanUp && !IsOwnPackageFolder(normal, device.model_name)) {
+        return;
+    }
+    const fs::path root{normal};
     std::vector<fs::path> doomed;
     std::error_code ec;
     // Links are never followed: a link to a folder elsewhere must not make the scan delete

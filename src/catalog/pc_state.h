@@ -30,6 +30,8 @@ enum class ScanMode {
 //
 // Never touched: the folders "Backup" and "Backup_*" (the user's backed-up card data, names
 // compared without regard to case), symbolic links, and anything outside the package folder.
+// kCleanUp does nothing at all unless the folder is named after the device's package and that
+// name is a plain file name: it never runs on the data folder itself or on another folder.
 void ScanPackageFolder(DeviceEntry& device, std::string_view package_folder, ScanMode mode);
 
 }  // namespace mapvale::catalog

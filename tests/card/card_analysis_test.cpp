@@ -110,13 +110,48 @@ TEST_F(CardAnalysisTest, WithoutAProductFolderTheRootIsUsedAndHoldsNoMapData) {
     Write("big.bin", 64 * 1024);
     WriteVersion(".", "Other.ver", "*|20240101|2|Other|x|1|0|1");
     Write("BackUp/mine.dat", 2048);
-    const CardInfo card = Analyse(1);
+    const CardInfo card = Analyse(8);  // a vehicle unit keeps its product at the root
     EXPECT_EQ(card.folder_mask, 0);
     EXPECT_EQ(card.product_folder, root());
     EXPECT_EQ(card.model_name, "Other");
     EXPECT_EQ(card.recorded_version, 20240101);
     EXPECT_EQ(card.map_data_kb, 0u);
     EXPECT_EQ(card.user_data_kb, 2u);
+}
+
+// Without a marker folder a card is read where the install job writes for that kind of unit:
+// TARNO units under "Tarno" (the package that lives under "Program Files" there), ORLA units
+// under "Swiftpath_OrLa".
+TEST_F(CardAnalysisTest, WithoutAMarkerTheUnitKindsOwnFolderIsRead) {
+    WriteVersion("Tarno", "HT300.ver", "*|20240301|2024031|HT300|2024.03|1|0|1");
+    Write("Tarno/MapData/map.gpi", 8 * 1024);
+    Write("Tarno/BackUp/mine.dat", 1024);
+    CardInfo card = Analyse(2);
+    EXPECT_EQ(card.product_folder, root() + "Tarno");
+    EXPECT_EQ(card.model_name, "HT300");
+    EXPECT_EQ(card.recorded_version, 20240301);
+    EXPECT_EQ(card.completion_mark, 1);
+    EXPECT_EQ(card.map_data_kb, static_cast<std::uint32_t>(FolderSize(root() + "Tarno") / 1024));
+    EXPECT_EQ(card.user_data_kb, 1u);
+    EXPECT_EQ(Analyse(8).model_name, "");  // not a vehicle card
+
+    std::filesystem::remove_all(root() + "Tarno");
+    WriteVersion("Program Files/Tarno", "Swiftpath_Tarno_Corvel_Marsel.ver",
+                 "*|20240401|3|Swiftpath_Tarno_Corvel_Marsel|x|1|0|0");
+    card = Analyse(2);
+    EXPECT_EQ(card.product_folder, root() + "Tarno");
+    EXPECT_EQ(card.model_name, "Swiftpath_Tarno_Corvel_Marsel");
+    EXPECT_EQ(card.recorded_version, 20240401);
+    EXPECT_EQ(card.completion_mark, 0);
+    // Another package's file there is not read as this card's.
+    std::filesystem::remove_all(root() + "Program Files");
+    WriteVersion("Program Files/Tarno", "HT300.ver", "*|20240301|1|HT300|x|1|0|1");
+    EXPECT_EQ(Analyse(2).model_name, "");
+
+    WriteVersion("Swiftpath_OrLa", "HS200.ver", "*|20240115|1|HS200|x|1|0|1");
+    card = Analyse(1);
+    EXPECT_EQ(card.product_folder, root() + "Swiftpath_OrLa");
+    EXPECT_EQ(card.model_name, "HS200");
 }
 
 TEST_F(CardAnalysisTest, ModelNameComesFromTheFirstVersionFileAndTheRecordFromItsOwnFile) {

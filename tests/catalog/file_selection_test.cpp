@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <set>
 #include <string>
 
@@ -216,6 +217,38 @@ TEST_F(FileSelectionTest, SpecialInstallTypesKeepTheJobsFiles) {
     EXPECT_EQ(SelectedNames(device), (std::set<std::string>{"fetch", "ready", "on-card"}));
     EXPECT_EQ(device.installed_size, 12u);
     EXPECT_EQ(device.downloaded_count, 1);
+}
+
+// The controller hands the scan "<data folder><model name>/". A model name the server made
+// empty, "." or a path turns that into the data folder itself or another folder, whose files
+// the catalogue does not name: the clean-up must leave every one of them alone.
+TEST_F(FileSelectionTest, CleanUpNeverRunsOutsideTheFolderOfAPlainPackageName) {
+    sandbox_.Write("data/Log/traffic.log", "the traffic log");
+    sandbox_.Write("data/OTHER/OTHER.ver", "*|1|1|OTHER|x|1|0|1\n");
+    sandbox_.Write("data/OTHER/map.bin", "another package's download");
+    sandbox_.Write("data/my_photo.jpg", "the user's own file");
+    const std::string data = sandbox_.Path("data") + "/";
+    for (const std::string name : {"", ".", "..", "OTHER/..", "/", "a/b"}) {
+        SCOPED_TRACE("model name '" + name + "'");
+        DeviceEntry device = Device(name, 2, 1);
+        device.install_type = 1;
+        device.files = VariantFiles();
+        SelectFiles(device, data + name + "/");
+        EXPECT_EQ(Sandbox::Read(data + "Log/traffic.log"), "the traffic log");
+        EXPECT_EQ(Sandbox::Read(data + "OTHER/map.bin"), "another package's download");
+        EXPECT_EQ(Sandbox::Read(data + "my_photo.jpg"), "the user's own file");
+    }
+    // A folder of another name is not this package's either, even with a plain name.
+    DeviceEntry device = Device("PKG", 2, 1);
+    device.install_type = 1;
+    device.files = VariantFiles();
+    SelectFiles(device, data + "OTHER/");
+    EXPECT_EQ(Sandbox::Read(data + "OTHER/map.bin"), "another package's download");
+
+    // Its own folder is still cleaned.
+    sandbox_.Write("data/PKG/stray.bin", "left over");
+    SelectFiles(device, data + "PKG/");
+    EXPECT_FALSE(std::filesystem::exists(data + "PKG/stray.bin"));
 }
 
 }  // namespace
