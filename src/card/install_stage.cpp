@@ -334,10 +334,11 @@ int CInstallJob::InstallFolderPart(std::size_t index, FileEntry& entry,
         platform::JoinPath(card_->root, catalog::CardFolderOf(*folder, package_name_)), sub_folder);
     entry.status = FileStatus::kCopying;
     if (!HasEntries(source)) {
-        // Nothing was extracted for this part: there is nothing to wait for either.
+        // The download marks a part downloaded only once it was unpacked into its folder: an
+        // empty one is a part that never reaches the card, not an install that succeeded.
         entry.status = FileStatus::kNotInJob;
-        files_left_.fetch_sub(1);
-        return kNextEntry;
+        entry.percent = 0;
+        return kCopyFailed;
     }
     return CopyUntracked(index, entry, target, [&] { return CopyTree(*this, source, target); });
 }

@@ -296,16 +296,9 @@ CDownloadJob::FileOutcome CDownloadJob::FetchFile(FileEntry& entry) {
         std::optional<VolumeSet> leftover = VolumeSet{*folder, entry.archive_name, parts};
         std::string program_to_delete;
         bool unpacked = false;
+        bool second_unpacked = true;
         if (parts == 1) {
             unpacked = UnpackArchive(unpacker, archive) == 1;
-            if (entry.file_name == kOvmProgram) {
-                platform::DeleteFileForce(archive);
-                const std::string program = platform::JoinPath(download_folder_, kOvmProgram);
-                if (UnpackArchive(unpacker, program, download_folder_) == 1) {
-                    program_to_delete = program;
-                }
-                leftover = VolumeSet{download_folder_, std::string(kOvmProgram), 1};
-            }
         } else {
             const int joined =
                 VolumeJoin(*folder, entry.archive_name, parts, Unsigned32(entry.archive_size));
@@ -320,16 +313,25 @@ CDownloadJob::FileOutcome CDownloadJob::FetchFile(FileEntry& entry) {
                 continue;
             }
             unpacked = UnpackArchive(unpacker, archive) == 1;
-            if (IsFolderPart(entry.file_name)) {
-                DeleteVolumeSet(*folder, entry.archive_name, parts);
-                leftover.reset();
-                const std::string program = platform::JoinPath(download_folder_, entry.file_name);
-                const std::string target = platform::JoinPath(
-                    download_folder_,
-                    std::string_view(entry.file_name).substr(0, entry.file_name.size() - 4));
-                if (UnpackArchive(unpacker, program, target) == 1) {
-                    program_to_delete = program;
-                }
+        }
+        // Self-extracting parts are unpacked a second time where the first unpacking put them,
+        // in the entry's own folder, which is where the install looks: "ovm.exe" next to itself
+        // (the install copies the program itself, so it stays), the folder parts into a folder
+        // of their name, whose content the install copies (so a failure there fails the file:
+        // the part would otherwise never reach the card).
+        const std::string program = platform::JoinPath(*folder, entry.file_name);
+        if (unpacked && entry.file_name == kOvmProgram) {
+            DeleteVolumeSet(*folder, entry.archive_name, parts);
+            leftover.reset();
+            UnpackArchive(unpacker, program, *folder);
+        } else if (unpacked && IsFolderPart(entry.file_name)) {
+            DeleteVolumeSet(*folder, entry.archive_name, parts);
+            leftover.reset();
+            const std::string target = platform::JoinPath(
+                *folder, std::string_view(entry.file_name).substr(0, entry.file_name.size() - 4));
+            second_unpacked = UnpackArchive(unpacker, program, target) == 1;
+            if (second_unpacked) {
+                program_to_delete = program;
             }
         }
         if (cancelled()) {
@@ -337,6 +339,10 @@ CDownloadJob::FileOutcome CDownloadJob::FetchFile(FileEntry& entry) {
         }
         if (leftover) {
             DeleteVolumeSet(leftover->folder, leftover->archive_name, leftover->parts);
+        }
+        if (unpacked && !second_unpacked) {
+            platform::DeleteFileForce(program);
+            return fail(kFailUnpack);
         }
         if (!unpacked) {
             return fail(kFailUnpack);

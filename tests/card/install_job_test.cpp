@@ -371,17 +371,26 @@ TEST_F(InstallJobTest, InstallerAndSelfExtractingPartsAreCopiedAsTheyAre) {
     FileEntry& installer = AddFile("ovm.exe", 50, FileStatus::kDownloaded, "");
     FileEntry& map_part = AddFile("MAP.exe", 70);
     box_.Write("pc/data/TarnoPkg/메모리카드데이터/Tarno/MapData/MAP/TPEG_IMAGE/sub/t.img", "img");
-    FileEntry& html_part = AddFile("HTML.exe", 70);  // nothing extracted for it
     Install(0, 0, 0);
 
     EXPECT_EQ(owner_.Of(kMsgInstallComplete).size(), 1u);
     EXPECT_EQ(fs::file_size(CardPath("ovm.exe")), 50u);
     EXPECT_EQ(Sandbox::Read(CardPath("Tarno/MapData/MAP/TPEG_IMAGE/sub/t.img")), "img");
     EXPECT_FALSE(fs::exists(CardPath("Tarno/MapData/MAP.exe")));
-    EXPECT_FALSE(fs::exists(CardPath("Tarno/MapData/HTML")));
-    for (const FileEntry* entry : {&installer, &map_part, &html_part}) {
+    for (const FileEntry* entry : {&installer, &map_part}) {
         EXPECT_EQ(entry->status.load(), FileStatus::kNotInJob) << entry->file_name;
     }
+}
+
+// A part marked downloaded whose folder holds nothing never reaches the card: that is a failed
+// install, never a complete one.
+TEST_F(InstallJobTest, AFolderPartWithNothingExtractedFailsTheInstall) {
+    FileEntry& html_part = AddFile("HTML.exe", 70);
+    Install(0, 0, 0);
+    EXPECT_TRUE(owner_.Of(kMsgInstallComplete).empty());
+    EXPECT_EQ(owner_.Of(kMsgJobError), (std::vector<Message>{{kMsgJobError, 1, 0}}));
+    EXPECT_EQ(html_part.status.load(), FileStatus::kNotInJob);
+    EXPECT_FALSE(fs::exists(CardPath("Tarno/MapData/HTML")));
 }
 
 }  // namespace

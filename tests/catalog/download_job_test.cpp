@@ -444,7 +444,8 @@ std::string SelfExtracting(const Sandbox& box, const std::vector<testing::Member
     return "MZ" + std::string(510, '\x90') + ZipBytes(box.Path("sfx.zip"), members);
 }
 
-TEST_F(DownloadJobTest, OvmProgramIsUnpackedIntoThePackageFolderWithoutSizeCheck) {
+// The install copies "ovm.exe" itself to the card, so the program stays on the PC.
+TEST_F(DownloadJobTest, OvmProgramIsUnpackedBesideItselfWithoutSizeCheckAndKept) {
     Serve();
     const std::string program = SelfExtracting(box_, {{"ovm/readme.txt", "read me"}});
     FileEntry& ovm = AddFile("ovm.exe", "ovm.zip", 1, {{"ovm.exe", program}});
@@ -458,7 +459,8 @@ TEST_F(DownloadJobTest, OvmProgramIsUnpackedIntoThePackageFolderWithoutSizeCheck
     EXPECT_EQ(
         starts[1].request.arguments,
         (std::vector<std::string>{"\"" + InFolder("ovm.exe") + "\"", "\"" + folder() + "\""}));
-    EXPECT_EQ(FilesIn(folder()), (std::vector<std::string>{"TestPack.ver", "ovm/readme.txt"}));
+    EXPECT_EQ(FilesIn(folder()),
+              (std::vector<std::string>{"TestPack.ver", "ovm.exe", "ovm/readme.txt"}));
 }
 
 TEST_F(DownloadJobTest, FolderPartIsUnpackedIntoItsFolderAndTheProgramDeleted) {
@@ -475,6 +477,38 @@ TEST_F(DownloadJobTest, FolderPartIsUnpackedIntoItsFolderAndTheProgramDeleted) {
               (std::vector<std::string>{"\"" + InFolder("HTML.exe") + "\"",
                                         "\"" + InFolder("HTML") + "\""}));
     EXPECT_EQ(FilesIn(folder()), (std::vector<std::string>{"HTML/index.html", "TestPack.ver"}));
+}
+
+// Parts in a destination folder are unpacked there, in one span or several: the install looks
+// for their folder beside them.
+TEST_F(DownloadJobTest, FolderPartsInADestinationFolderAreUnpackedBesideThemselves) {
+    Serve();
+    AddFile("IMAGE.exe", "IMAGE.zip", 1,
+            {{"IMAGE.exe", SelfExtracting(box_, {{"a.img", "image"}})}}, "Data/Pics");
+    AddFile("SPOT.exe", "SPOT.zip", 3,
+            {{"SPOT.exe", SelfExtracting(box_, {{"spot.dat", Content(30000, 4)}})}}, "Data");
+
+    Run();
+
+    EXPECT_TRUE(Posted(kMsgJobError).empty());
+    EXPECT_EQ(device_.files[0].status, FileStatus::kDownloaded);
+    EXPECT_EQ(device_.files[1].status, FileStatus::kDownloaded);
+    EXPECT_EQ(FilesIn(folder()),
+              (std::vector<std::string>{"Data/Pics/IMAGE/a.img", "Data/SPOT/spot.dat",
+                                        "TestPack.ver"}));
+}
+
+// A part whose own archive cannot be unpacked would reach the card as nothing at all.
+TEST_F(DownloadJobTest, FolderPartWhoseSecondUnpackingFailsFailsTheFile) {
+    Serve();
+    AddFile("HTML.exe", "HTML.zip", 1, {{"HTML.exe", "MZ not an archive at all"}});
+
+    Run();
+
+    EXPECT_EQ(Posted(kMsgJobError), (std::vector<Message>{{kMsgJobError, 301, 3}}));
+    EXPECT_EQ(device_.files[0].status, FileStatus::kNotInJob);
+    EXPECT_TRUE(Posted(WM_DOWNLOAD_COMPLETE).empty());
+    EXPECT_EQ(FilesIn(folder()), std::vector<std::string>{"TestPack.ver"});
 }
 
 TEST_F(DownloadJobTest, DamagedArchiveFailsWithCode3AndLeavesNoVolumes) {

@@ -53,6 +53,9 @@ protected:
         const auto tiles = FilesBelow(DataPath("HX100/MAP/TPEG_IMAGE"));
         EXPECT_FALSE(tiles.empty());
         EXPECT_EQ(FilesBelow(CardPath("MAP/TPEG_IMAGE")), tiles);
+        const auto images = FilesBelow(DataPath("HX100/Orla/IMAGE"));
+        EXPECT_EQ(images.size(), 3u);
+        EXPECT_EQ(FilesBelow(CardPath("Orla/IMAGE")), images);
         const std::string header = CardVersionHeader();
         EXPECT_TRUE(header.starts_with(kNewestHeader)) << header;
         EXPECT_TRUE(header.ends_with("|1")) << header;

@@ -49,6 +49,12 @@ TEST_F(CliUnitKindsTest, TarnoUnitIsInstalledUnderItsFolderAndThenFoundCurrent) 
         const std::string source = std::string("메모리카드데이터/") + file;
         EXPECT_EQ(platform::FileSize(CardPath(file)), SourceSize("HT300", source)) << file;
     }
+    // The installer at the package root goes over as it is; the self-extracting part in the
+    // unit's folder arrives as the folder it unpacks to.
+    EXPECT_EQ(platform::FileSize(CardPath("ovm.exe")), SourceSize("HT300", "ovm.exe"));
+    const auto pages = FilesBelow(DataPath("HT300/메모리카드데이터/Tarno/HTML"));
+    EXPECT_EQ(pages.size(), 3u);
+    EXPECT_EQ(FilesBelow(CardPath("Tarno/HTML")), pages);
     const std::string header = FirstLine(CardPath("Tarno/HT300.ver"));
     EXPECT_TRUE(header.starts_with("*|20240301|2024031|HT300|")) << header;
     EXPECT_TRUE(header.ends_with("|1")) << header;

@@ -48,9 +48,23 @@ const std::vector<FileSpec> kVehicleFiles = {
     {"poi.dat", "Orla/MapData", 20 * kKiB, 5, 1u << 20, "*ETC", "기타", kEveryVariant},
     {"voice.dat", "Orla/Voice", 12 * kKiB, 2, 1u << 20, "*ETC", "기타", kEveryVariant},
 };
-// The self-extracting part, cut into spans: only a spanned MAP.exe is unpacked a second time,
-// into the package's "MAP" folder, whose TPEG_IMAGE folder the install copies to the card.
-const FileSpec kSelfExtracting = {"MAP.exe", "", 0, 5, 24 * kKiB, "*ETC", "기타", kEveryVariant};
+// Self-extracting parts (a program stub before a zip archive, size 0 here): the client unpacks
+// each a second time into a folder named after it beside it ("MAP.exe" into "MAP/", whose
+// TPEG_IMAGE folder goes to the card; "HTML.exe" into "HTML/", ...), and installs "ovm.exe" as
+// the program itself. One of each shape the client must handle: at the package root and in a
+// destination folder, in one span and in several, for each kind of unit.
+const std::vector<FileSpec> kVehicleParts = {
+    {"MAP.exe", "", 0, 5, 24 * kKiB, "*ETC", "기타", kEveryVariant},
+    {"IMAGE.exe", "Orla", 0, 1, 1u << 20, "*ETC", "기타", kEveryVariant},
+};
+const std::vector<FileSpec> kOrlaParts = {
+    {"SPOT.exe", "", 0, 1, 24 * kKiB, "*ETC", "기타", kEveryVariant},
+};
+const std::vector<FileSpec> kTarnoParts = {
+    {"ovm.exe", "", 0, 1, 1u << 20, "*ETC", "기타", kEveryVariant},
+    {"HTML.exe", "메모리카드데이터/Tarno", 0, 1, 24 * kKiB, "*ETC", "기타", kEveryVariant},
+};
+const std::vector<FileSpec> kNoParts;
 
 // ORLA units (ORLA_v4, orla_3d: device kind 1), with the 1 GB and 2 GB map variants.
 const std::vector<FileSpec> kOrlaFiles = {
@@ -91,13 +105,14 @@ constexpr Line kTarnoLine{20240301, 2024031, "2024.03"};
 struct PackageSpec {
     const char* model;
     const char* package_type;
-    bool self_extracting;
+    const std::vector<FileSpec>* self_extracting;
 };
 
 const PackageSpec kPackages[] = {
-    {"HX100", "orla_v5", true},     {"HS200", "ORLA_v4", false}, {"HT300", "TARNO_LOW", false},
-    {"HV400", "TARNO_HIGH", false}, {"KA10", "orla_3d", false},  {"KB20", "orla_v5", false},
-    {"KC30", "TARNO_HIGH", false},  {"KD40", "ORLA_v4", false},
+    {"HX100", "orla_v5", &kVehicleParts}, {"HS200", "ORLA_v4", &kOrlaParts},
+    {"HT300", "TARNO_LOW", &kTarnoParts}, {"HV400", "TARNO_HIGH", &kNoParts},
+    {"KA10", "orla_3d", &kNoParts},       {"KB20", "orla_v5", &kNoParts},
+    {"KC30", "TARNO_HIGH", &kNoParts},    {"KD40", "ORLA_v4", &kNoParts},
 };
 
 constexpr const char* kMapsFolder = "/vehicle/Waymark/Maps";
@@ -347,9 +362,8 @@ private:
             manifest.notify_url = BaseUrl() + kPagesFolder + "/notice.html";
             const std::string sources = platform::JoinPath(layout_.Sources(), package.model);
             std::vector<FileSpec> specs = files;
-            if (package.self_extracting) {
-                specs.push_back(kSelfExtracting);
-            }
+            specs.insert(specs.end(), package.self_extracting->begin(),
+                         package.self_extracting->end());
             for (const FileSpec& spec : specs) {
                 ManifestFile file;
                 file.source = platform::JoinPath(spec.destination, spec.name);
@@ -362,7 +376,7 @@ private:
                 file.category = ManifestCategory{spec.category, spec.display, spec.attributes};
                 std::string bytes;
                 if (spec.size == 0) {
-                    auto program = SelfExtractingPart(package.model);
+                    auto program = SelfExtractingPart(package.model, spec.name);
                     if (!program) {
                         return false;
                     }
@@ -392,14 +406,19 @@ private:
         return true;
     }
 
-    std::optional<std::string> SelfExtractingPart(const std::string& model) {
+    // "MAP.exe" holds TPEG_IMAGE/ tiles, every other part a few files of its own.
+    std::optional<std::string> SelfExtractingPart(const std::string& model,
+                                                  std::string_view program_name) {
+        const std::string part(program_name.substr(0, program_name.find('.')));
+        const std::string folder = part == "MAP" ? "TPEG_IMAGE/" : "";
         std::vector<ZipMember> members;
         for (const char* tile : {"Tile001.dat", "Tile002.dat", "Tile003.dat"}) {
-            members.push_back({std::string("TPEG_IMAGE/") + tile,
+            members.push_back({folder + tile,
                                {},
-                               SyntheticBytes(model + "/MAP/" + tile, 16 * kKiB)});
+                               SyntheticBytes(model + "/" + part + "/" + tile, 16 * kKiB)});
         }
-        const std::string stub = "MZ" + SyntheticBytes(model + "/stub", 4094);
+        const std::string stub =
+            "MZ" + SyntheticBytes(model + "/" + (part == "MAP" ? "stub" : part + "/stub"), 4094);
         auto program = SelfExtractingProgram(
             stub, members, platform::JoinPath(layout_.Sources(), ".scratch"), error_);
         platform::DeleteFolderTree(platform::JoinPath(layout_.Sources(), ".scratch"));
