@@ -188,4 +188,8 @@ std::string JobErrorMessage(std::uint64_t code, std::int64_t detail) {
     return "지도 설치에 실패하였습니다.\n[" + reason + "]\n";
 }
 
+bool InstallsOnCard(const DeviceEntry& device) {
+    return device.kind == 8 || device.kind == 2;
+}
+
 }  // namespace mapvale::controller

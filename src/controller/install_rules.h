@@ -36,6 +36,10 @@ struct JobOptions {
 // The options for a job from the device's format and backup choices.
 JobOptions OptionsFor(const DeviceEntry& device, bool has_target, bool resume);
 
+// Whether a job of `device` with a target card installs on it: vehicle and TARNO units do;
+// ORLA units only download, card or not.
+bool InstallsOnCard(const DeviceEntry& device);
+
 // Room the download needs on the PC, in KB: five times the package for camera data, else the
 // package plus 1,024,000 KB for unpacking.
 std::uint64_t RequiredPcKb(const DeviceEntry& device, std::uint64_t package_bytes);

@@ -162,7 +162,8 @@ void CMainFrame::PrepareTraffic(const CardInfo& card) {
     const std::string backup_root = platform::NormalizeFolder(
         package_folder + NewestBackupFolder(package_folder) + "/" + unit_folder);
     traffic_ = net::TrafficUploadState{};
-    net::PrepareTrafficUpload(traffic_, card.root, backup_root,
+    // The unit keeps its probe files and its key in its product folder, not at the card root.
+    net::PrepareTrafficUpload(traffic_, card.product_folder, backup_root,
                               static_cast<std::uint16_t>(device.kind));
     const auto log = net::MakeTrafficLog(state_.settings.data_folder, clock_);
     net::RunTrafficUpload(traffic_, state_.servers, log.get(),
@@ -363,7 +364,7 @@ int CMainFrame::StartJob() {
     ResetJobFigures(*device);
     state_.progress = ProgressTracker{};
     install_started_ = false;
-    install_expected_ = has_target && (device->kind == 8 || device->kind == 2);
+    install_expected_ = has_target && InstallsOnCard(*device);
     if (state_.main_screen) {
         ui_.SetStartButtonBitmap(kStopButtonBitmap);
         ui_.RepaintProgress();
@@ -489,7 +490,8 @@ void CMainFrame::CompleteJob() {
     if (device == nullptr) {
         return;
     }
-    const bool had_drive = state_.selected_drive != 0;
+    // Units whose job is a download only (ORLA units, PDAs) end as a download, card or not.
+    const bool installed = state_.selected_drive != 0 && install_expected_;
     device->job_state = 0;
     device->install_percent = 100;
     device->remaining_copy_seconds = 0;
@@ -498,7 +500,7 @@ void CMainFrame::CompleteJob() {
 
     if (state_.wizard_screen && state_.screen_number == kScreenProgress) {
         ShowScreen(kScreenFinished);
-        if (!had_drive) {
+        if (!installed) {
             ui_.OpenWithDesktop(download_folder);
         }
         return;
@@ -507,7 +509,7 @@ void CMainFrame::CompleteJob() {
         return;
     }
     if (!(device->kind == 2 && IsPda(*device))) {
-        if (had_drive) {
+        if (installed) {
             Ask(kTextInstallDone, kCaptionInstallDone, Buttons::kOk, Icon::kInformation,
                 Owner::kMainScreen);
         } else {

@@ -78,5 +78,30 @@ TEST_F(CliUnitKindsTest, TarnoUnitIsInstalledUnderItsFolderAndThenFoundCurrent) 
     EXPECT_EQ(FilesBelow(CardPath()), card);
 }
 
+// An ORLA unit only downloads, card or not: the job ends as a download. Before it the traffic
+// probe files go to the traffic server from the unit's product folder, never from elsewhere on
+// the card.
+TEST_F(CliUnitKindsTest, OrlaUnitDownloadsOnlyAndSendsItsProbeFilesFromItsFolder) {
+    CardOf({{"Swiftpath_OrLa/Data/TraInfo/probe.dat", "the unit's probe"},
+            {"Data/TraInfo/decoy.dat", "not the unit's"}});
+    Serve();
+
+    const Result run = Run({"--device", "HS200"});
+    ASSERT_EQ(run.status, 0) << run.output;
+    EXPECT_TRUE(Contains(run.output, "다운로드를 완료했습니다.")) << run.output;
+    EXPECT_FALSE(Contains(run.output, "지도 설치를 완료했습니다.")) << run.output;
+    EXPECT_EQ(FilesBelow(DataPath("HS200/Swiftpath_OrLa/SPOT")).size(), 3u);
+    EXPECT_FALSE(fs::exists(CardPath("Swiftpath_OrLa/SPOT")));  // nothing was installed
+
+    const auto uploads = FilesBelow(WorldPath("traffic-uploads"));
+    ASSERT_EQ(uploads.size(), 1u);
+    EXPECT_EQ(Sandbox::Read(WorldPath("traffic-uploads/" + uploads.begin()->first)),
+              "the unit's probe");
+    EXPECT_FALSE(fs::exists(CardPath("Swiftpath_OrLa/Data/TraInfo/probe.dat")));
+    EXPECT_EQ(Sandbox::Read(CardPath("Data/TraInfo/decoy.dat")), "not the unit's");
+    EXPECT_TRUE(fs::exists(CardPath("Swiftpath_OrLa/UserData/TraInfoAuth.key")));
+    EXPECT_FALSE(fs::exists(CardPath("UserData")));
+}
+
 }  // namespace
 }  // namespace mapvale::testing

@@ -181,7 +181,8 @@ std::optional<int> PrepareSelection(const CliOptions& options, CMainFrame& frame
 // Follows a started job until it ends; the exit status.
 int FollowJob(CMainFrame& frame, FrameLoop& loop, Console& console) {
     const ControllerState& state = frame.state();
-    const bool to_card = TargetCard(state) != nullptr;
+    const bool to_card = TargetCard(state) != nullptr && state.selected_device != nullptr &&
+                         controller::InstallsOnCard(*state.selected_device);
     ProgressPrinter printer(console);
     for (;;) {
         if (InterruptFlag::Requested()) {
