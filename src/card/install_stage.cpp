@@ -298,7 +298,10 @@ int CInstallJob::InstallOneFile(std::size_t index, FileEntry& entry) {
             platform::DeleteFileForce(paths->target);
             return fail(kSizeWrong);
         }
+        // The card's record follows the copies, so an interrupted install is resumed from
+        // what really landed.
         entry.card_version = entry.version;
+        catalog::WriteVersionFile(product_folder_, *device_, &*card_, 0);
         entry.status = FileStatus::kOnCard;
         files_left_.fetch_sub(1);
         return kNextEntry;

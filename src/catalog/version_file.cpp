@@ -195,11 +195,17 @@ std::string FormatVersionFile(const DeviceEntry& device, const CardInfo* card, i
                        "|" + device.server_version_label + "|" + std::to_string(device.colour) +
                        "|" + std::to_string(device.option_value) + "|" +
                        std::to_string(mark == 1 ? 1 : 0) + "\n";
+    // While an install runs, the card's file records what the card holds now, line by line as
+    // each file lands: an install cut short must not leave lines that vouch for new versions
+    // of files it never copied (an old file of the same size would then pass as current).
+    const bool card_in_progress = card != nullptr && mark != 1;
     for (const FileEntry& entry : device.files) {
         const std::string folder =
             card != nullptr ? CardVersionFolderText(entry.destination_path, device.model_name)
                             : entry.destination_path;
-        text += FileLine(folder, entry.file_name, entry.version, entry.option_value);
+        const std::int32_t version =
+            card_in_progress ? static_cast<std::int32_t>(entry.card_version) : entry.version;
+        text += FileLine(folder, entry.file_name, version, entry.option_value);
     }
     return text;
 }

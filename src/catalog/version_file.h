@@ -51,7 +51,9 @@ std::string VersionFilePath(std::string_view folder, std::string_view package_na
 FileEntry* FindEntryForLine(std::vector<FileEntry>& files, const VersionFileLine& line);
 
 // The whole version file text (UTF-8) for `device` with completion mark `mark` (0 or 1); with
-// a card record the folders are written as the card names them (CardVersionFolderText).
+// a card record the folders are written as the card names them (CardVersionFolderText), and
+// with mark 0 each line holds the version the card holds now (the entry's card version, -1 for
+// none) rather than the package's: the install rewrites the file as each copy lands.
 std::string FormatVersionFile(const DeviceEntry& device, const CardInfo* card, int mark);
 
 // Writes the package version file of `device` into `folder` (the package folder on the PC, or

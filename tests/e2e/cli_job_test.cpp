@@ -190,6 +190,29 @@ TEST_F(CliJobTest, ResumesAfterBeingKilledWithoutFetchingFinishedFiles) {
     EXPECT_FALSE(WithPath(second, "/vehicle/Waymark/Maps/HX100/Orla/MapData/").empty());
 }
 
+// An install without formatting that stops half-way leaves the card's version file behind; the
+// next run must still copy every file the first did not, even where the card holds an old file
+// of the same size.
+TEST_F(CliJobTest, AnInterruptedInstallWithoutFormattingIsResumedFromWhatLanded) {
+    const std::string new_map = Sandbox::Read(WorldPath("sources/HX100/Orla/MapData/Korea.map"));
+    box_.Write("card/Orla/MapData/Korea.map", std::string(new_map.size(), 'o'));
+    Serve({"--status", "500:*/Korea002.zip"});
+    const Result failed = Run({"--no-format"});
+    ASSERT_EQ(failed.status, 1) << failed.output;
+    EXPECT_EQ(Sandbox::Read(CardPath("Orla/Program/Nav.bin")),
+              Sandbox::Read(WorldPath("sources/HX100/Orla/Program/Nav.bin")));
+    EXPECT_TRUE(CardVersionHeader().ends_with("|0")) << CardVersionHeader();
+
+    Serve({}, "second.log");
+    const Result status = Status();
+    EXPECT_FALSE(Contains(status.output, "상태: 최신 버전입니다.")) << status.output;
+    const Result run = Run({"--no-format"}, "second.out");
+    ASSERT_EQ(run.status, 0) << run.output;
+    EXPECT_TRUE(Sandbox::Read(CardPath("Orla/MapData/Korea.map")) == new_map)
+        << "the old map of the same size was kept";
+    EXPECT_TRUE(CardVersionHeader().ends_with("|1")) << CardVersionHeader();
+}
+
 TEST_F(CliJobTest, CompletesThroughAConnectionResetInTheMiddleOfASpan) {
     Serve({"--reset-after", "50000", "--reset-path", "*/Korea002.zip"});
     const Result run = Run();
