@@ -390,6 +390,9 @@ int CMainFrame::CancelJob() {
     if (device == nullptr || state_.job_running == 0) {
         return 0;
     }
+    // The card is touched no more from this moment: a stop asked for while the backup runs must
+    // never be followed by the format a second later.
+    install_job_.RequestCancel();
     sleeper_.Sleep(1s);
     download_job_.Cancel();
     sleeper_.Sleep(1s);

@@ -5,6 +5,7 @@
 #include <sys/types.h>
 
 #include <filesystem>
+#include <fstream>
 
 #include "e2e/cli_fixture.h"
 #include "platform/files.h"
@@ -273,6 +274,38 @@ TEST_F(CliJobTest, RefusesACardWithoutRoomBeforeWritingAnything) {
     EXPECT_EQ(CardVersionHeader() + "\n", kOldVersionFile);
     EXPECT_FALSE(fs::exists(DataPath("HX100")));
     EXPECT_TRUE(WithPath(Requests(), "/vehicle/Waymark/Maps/").empty());
+}
+
+// A Ctrl-C while the card is backed up (the user chose the wrong card) stops the job before the
+// card is erased. Should the backup already be over, the console says it cannot stop now and
+// the job completes; either way it never says "cancelled" over an erased card.
+TEST_F(CliJobTest, CtrlCDuringTheBackupStopsBeforeTheCardIsErased) {
+    std::string video(64u << 20, 'v');
+    {
+        std::ofstream file(box_.Write("card/video/trip.mp4", ""), std::ios::binary);
+        for (int i = 0; i < 4; ++i) {
+            file.write(video.data(), static_cast<std::streamsize>(video.size()));
+        }
+    }
+    const std::uint64_t video_size = 4 * video.size();
+    Serve({"--throttle", kSlowRate});
+    const auto cli = Start();
+    ASSERT_TRUE(WaitUntil([&] { return fs::exists(DataPath("HX100/Backup/video")); },
+                          seconds(120)))
+        << cli->Output();
+    cli->Signal(SIGINT);
+    const std::optional<int> status = cli->Wait(kRunTimeout);
+    const std::string output = cli->Output();
+    if (status == 130) {
+        EXPECT_TRUE(Contains(output, "사용자가 작업을 취소했습니다.")) << output;
+        EXPECT_EQ(platform::FileSize(CardPath("video/trip.mp4")), video_size) << output;
+        EXPECT_EQ(Sandbox::Read(CardPath("BackUp/my_places.dat")), "the user's own places");
+        EXPECT_EQ(CardVersionHeader() + "\n", kOldVersionFile);
+    } else {
+        EXPECT_EQ(status, 0) << output;
+        EXPECT_TRUE(Contains(output, "중지 불가")) << output;
+        ExpectCardComplete();
+    }
 }
 
 TEST_F(CliJobTest, CtrlCCancelsTheJobAndLeavesNoPartialFile) {

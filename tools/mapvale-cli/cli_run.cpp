@@ -178,6 +178,43 @@ std::optional<int> PrepareSelection(const CliOptions& options, CMainFrame& frame
     return std::nullopt;
 }
 
+// A Ctrl-C while a job runs. Once the card is being erased or the backup closed, stopping would
+// leave the card half-made: the user is told so in the windowed program's words and the job
+// goes on (nothing; a later Ctrl-C is asked again). Otherwise the job is stopped, and the exit
+// status says what really happened: a job that completed while it was being stopped has
+// completed.
+std::optional<int> StopJob(CMainFrame& frame, FrameLoop& loop, Console& console, bool to_card) {
+    // What the workers already reported comes first, so the stage is the current one.
+    while (const std::optional<platform::Message> message = loop.Next(std::chrono::milliseconds(0))) {
+        frame.HandleMessage(message->message, message->w_param, message->l_param);
+    }
+    const ControllerState& state = frame.state();
+    if (state.wizard_screen && state.screen_number == controller::kScreenFinished) {
+        console.Print(to_card ? kTextJobDone : kTextDownloadDone);
+        return kExitDone;
+    }
+    const DeviceEntry* device = state.selected_device;
+    if (to_card && device != nullptr && (device->job_state == 2 || device->job_state == 3)) {
+        console.Print(std::string(controller::kCaptionCannotStop) + ": " +
+                      std::string(controller::kTextCannotStop));
+        InterruptFlag::Clear();
+        InterruptFlag::InstallHandlers();
+        return std::nullopt;
+    }
+    frame.CancelJob();
+    bool completed = false;
+    while (const std::optional<platform::Message> message = loop.Next(std::chrono::milliseconds(0))) {
+        completed = completed || (to_card ? message->message == kMsgInstallComplete
+                                          : message->message == WM_DOWNLOAD_COMPLETE);
+    }
+    if (completed) {
+        console.Print(to_card ? kTextJobDone : kTextDownloadDone);
+        return kExitDone;
+    }
+    console.Print(kTextInterrupted);
+    return kExitInterrupted;
+}
+
 // Follows a started job until it ends; the exit status.
 int FollowJob(CMainFrame& frame, FrameLoop& loop, Console& console) {
     const ControllerState& state = frame.state();
@@ -186,10 +223,10 @@ int FollowJob(CMainFrame& frame, FrameLoop& loop, Console& console) {
     ProgressPrinter printer(console);
     for (;;) {
         if (InterruptFlag::Requested()) {
-            printer.Finish();
-            frame.CancelJob();
-            console.Print(kTextInterrupted);
-            return kExitInterrupted;
+            if (const std::optional<int> ended = StopJob(frame, loop, console, to_card)) {
+                printer.Finish();
+                return *ended;
+            }
         }
         // Offered after every message, so no stage goes unseen.
         printer.Show(controller::ComputeStatusStrip(state.selected_device, TargetCard(state),
