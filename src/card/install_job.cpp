@@ -121,7 +121,9 @@ int CInstallJob::Start(int install_mode, int backup_kind, int restore_kind,
         running_ = true;
         worker_ = std::thread([this] { Run(); });
     } catch (const std::system_error&) {
+        // The controller waits for this install's end: without a message it would wait forever.
         running_ = false;
+        Post(kMsgJobError, 1, 0);
         return 0;
     }
     return 1;

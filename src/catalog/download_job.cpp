@@ -1,6 +1,7 @@
 #include "catalog/download_job.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <array>
 #include <optional>
 #include <system_error>
@@ -103,6 +104,16 @@ int CDownloadJob::Start() {
     if (device_->registered == 0) {
         return 0;
     }
+    // A package with entries that had to be left out cannot be installed whole: it must fail
+    // here rather than end as a complete install that lacks them.
+    if (!device_->refused_entries.empty()) {
+        for (const std::string& name : device_->refused_entries) {
+            std::fprintf(stderr, "package %s: entry \"%s\" refused: its name leaves its folder\n",
+                         device_->model_name.c_str(), name.c_str());
+        }
+        Post(kMsgJobError, kDownloadFailed, kFailBrokenEntry);
+        return 0;
+    }
     SelectFiles(*device_, download_folder_);
 
     cancel_.store(false);
@@ -117,7 +128,9 @@ int CDownloadJob::Start() {
     try {
         worker_ = std::thread([this] { Run(); });
     } catch (const std::system_error&) {
+        // The job was announced as started; only a message ends it on the controller's side.
         running_.store(false);
+        Post(kMsgJobError, kDownloadFailed, 0);
         return 0;
     }
     return 1;

@@ -296,6 +296,7 @@ class Parser {
         const auto file_name = SafeName(entry.file_name);
         const auto folder = SafeFolder(entry.destination_path);
         if (!file_name || !folder) {
+            context_.refused_entries.push_back(entry.file_name);
             return;
         }
         for (std::string* name : {&stored.archive_name, &stored.last_part_name}) {
@@ -304,6 +305,7 @@ class Parser {
             }
             const auto safe = SafeName(*name);
             if (!safe) {
+                context_.refused_entries.push_back(entry.file_name);
                 return;
             }
             *name = *safe;

@@ -110,6 +110,7 @@ void ApplyPackageInfo(PackageInfo& context, DeviceEntry& device,
     // A new catalogue replaces the old one; filing the same device twice must not list its
     // files twice.
     device.files.clear();
+    device.refused_entries = context.refused_entries;
     FileEntries(context, device, categories);
 }
 

@@ -50,6 +50,7 @@ struct DeviceEntry {
     std::int32_t setup_flag = 1;
     std::array<std::int64_t, 3> variant_totals{};  // bytes of the 1 GB, 2 GB and 4 GB variants
     std::vector<FileEntry> files;                   // the file catalogue, in package order
+    std::vector<std::string> refused_entries;       // entries of the package left out as unsafe
 
     // Versions: of the package on the server (records), on the PC and on the card.
     std::int32_t server_map_version = 0;

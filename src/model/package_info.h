@@ -15,6 +15,8 @@ namespace mapvale {
 struct PackageInfo {
     std::vector<std::pair<std::string, std::string>> variables;
     std::vector<FileEntry> entries;
+    // File names of entries left out because a name or folder would leave its folder.
+    std::vector<std::string> refused_entries;
     std::string user_id;   // value of the variable USERID
     std::string password;  // value of the variable PASSWORD
     std::string root_url;  // ROOT_URL + '/'

@@ -214,6 +214,26 @@ TEST_F(CliJobTest, AnInterruptedInstallWithoutFormattingIsResumedFromWhatLanded)
     EXPECT_TRUE(CardVersionHeader().ends_with("|1")) << CardVersionHeader();
 }
 
+// An entry whose name would leave its folder is refused; the package is then incomplete, so the
+// job fails before anything is fetched or written, never ending as a complete install.
+TEST_F(CliJobTest, APackageWithARefusedEntryFailsBeforeTouchingTheCard) {
+    const std::string information = WorldPath("content/vehicle/Waymark/PackageInfo/HX100.inf");
+    std::string text = Sandbox::Read(information);
+    const std::string plain = "AG_FILENAME=poi.dat";
+    ASSERT_NE(text.find(plain), std::string::npos);
+    text.replace(text.find(plain), plain.size(), "AG_FILENAME=../poi.dat");
+    box_.Write("world/content/vehicle/Waymark/PackageInfo/HX100.inf", text);
+    const auto card = FilesBelow(CardPath());
+    Serve();
+
+    const Result run = Run();
+    EXPECT_EQ(run.status, 1) << run.output;
+    EXPECT_TRUE(Contains(run.output, "오류코드 : 5")) << run.output;
+    EXPECT_FALSE(Contains(run.output, "지도 설치를 완료했습니다.")) << run.output;
+    EXPECT_EQ(FilesBelow(CardPath()), card);
+    EXPECT_TRUE(WithPath(Requests(), "/vehicle/Waymark/Maps/").empty());
+}
+
 TEST_F(CliJobTest, CompletesThroughAConnectionResetInTheMiddleOfASpan) {
     Serve({"--reset-after", "50000", "--reset-path", "*/Korea002.zip"});
     const Result run = Run();
