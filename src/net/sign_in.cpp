@@ -68,9 +68,9 @@ bool IsSafePackageName(std::string_view name) {
     return relative && *relative == name;
 }
 
-// A server's text made fit for a one-line report: control bytes become '?'.
+// A server's text made fit for a one-line report: at most 64 bytes, control bytes as '?'.
 std::string Printable(std::string_view text) {
-    std::string out(text);
+    std::string out(text.substr(0, 64));
     for (char& c : out) {
         if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) {
             c = '?';
