@@ -64,19 +64,28 @@ bool HasPiece(std::string_view text, std::size_t n, std::string_view separator) 
 }
 
 std::vector<std::string> Pieces(std::string_view text, std::string_view separator) {
-    std::vector<std::string> out;
-    std::size_t begin = 0;
-    for (;;) {
-        const std::size_t at = text.find(separator, begin);
-        if (at == std::string_view::npos) {
-            out.emplace_back(text.substr(begin));
-            return out;
-        }
-        out.emplace_back(text.substr(begin, at - begin));
-        begin = at + separator.size();
-    }
+    const std::vector<std::string_view> views = PieceViews(text, separator);
+    return std::vector<std::string>(views.begin(), views.end());
 }
 
-int LeadingNumber(std::string_view text) { return platform::LeadingInt32(text); }
+std::vector<std::string_view> PieceViews(std::string_view text, std::string_view separator,
+                                         std::size_t limit) {
+    std::vector<std::string_view> out;
+    std::size_t begin = 0;
+    while (out.size() < limit) {
+        const std::size_t at = text.find(separator, begin);
+        if (at == std::string_view::npos) {
+            out.push_back(text.substr(begin));
+            break;
+        }
+        out.push_back(text.substr(begin, at - begin));
+        begin = at + separator.size();
+    }
+    return out;
+}
+
+int LeadingNumber(std::string_view text) {
+    return platform::LeadingInt32(text);
+}
 
 }  // namespace mapvale::net

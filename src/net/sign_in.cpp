@@ -2,6 +2,8 @@
 
 #include <array>
 #include <cctype>
+#include <cstdio>
+#include <vector>
 
 #include "net/answer_envelope.h"
 #include "net/web_post.h"
@@ -52,69 +54,133 @@ std::string FetchPicture(const std::string& name, const std::string& picture_roo
     return *local;
 }
 
+// Whether a model name from the server can name the unit's package folder and its package
+// information file: one plain name that stays inside the folder it is joined to. An empty name
+// or "." would make the package folder the data folder itself, whose clean-up would then delete
+// everything in it.
+bool IsSafePackageName(std::string_view name) {
+    if (name.empty() || name.front() == '.' ||
+        name.find_first_of("/\\") != std::string_view::npos ||
+        name.find("..") != std::string_view::npos) {
+        return false;
+    }
+    const auto relative = platform::SafeRelativePath(name);
+    return relative && *relative == name;
+}
+
+// A server's text made fit for a one-line report: at most 64 bytes, control bytes as '?'.
+std::string Printable(std::string_view text) {
+    std::string out(text.substr(0, 64));
+    for (char& c : out) {
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) {
+            c = '?';
+        }
+    }
+    return out;
+}
+
+// The n-th piece of a list split once, or empty when the list is shorter.
+std::string_view At(const std::vector<std::string_view>& pieces, std::size_t n) {
+    return n < pieces.size() ? pieces[n] : std::string_view();
+}
+
 // Builds the devices of a vehicle list answer. 0 when the answer has no result section or the
 // sign-in was cancelled; 1 otherwise (the list may be empty).
+//
+// Every section is split once and each device takes its pieces by index, so the work grows
+// with the answer, not with its square.
 int ParseVehicleList(SignInResult& result, std::list<DeviceEntry>& devices,
-                     const std::string& answer, const std::string& picture_folder,
-                     CWebPOST& web, const SignInHooks& hooks) {
+                     const std::string& answer, const std::string& picture_folder, CWebPOST& web,
+                     const SignInHooks& hooks) {
     const AnswerEnvelope envelope(answer);
     const std::string result_section = envelope.Section(1);
     if (result_section.empty()) {
         result.message = std::string(kTextNoDetail0);
         return 0;
     }
-    const std::string code = Field(result_section, 0);
+    // Fields 0-2 are the result; one entry per device follows. One field past the bound tells
+    // whether entries were dropped.
+    constexpr std::size_t kFirstEntry = 3;
+    const std::vector<std::string_view> fields =
+        PieceViews(result_section, "|", kFirstEntry + kMaxSignInDevices + 1);
+    const std::string code(At(fields, 0));
     result.result_code = LeadingNumber(code);
     if (code != "200" && hooks.message_box) {
         hooks.message_box(kTextNoDetailBox);
     }
-    result.account_text = Field(result_section, 1);
-    const std::string registration_text = Field(result_section, 2);
+    result.account_text = std::string(At(fields, 1));
+    const std::string registration_text(At(fields, 2));
+    std::size_t entry_count = fields.size() > kFirstEntry ? fields.size() - kFirstEntry : 0;
+    if (entry_count > kMaxSignInDevices) {
+        std::fprintf(stderr,
+                     "mapvale: sign-in: the vehicle list names more than %zu devices; "
+                     "the rest are ignored\n",
+                     kMaxSignInDevices);
+        entry_count = kMaxSignInDevices;
+    }
 
     const std::string shared = envelope.Section(2);
     const std::string shared_value =
         SubField(shared, 1).rfind('1', 0) == 0 ? SubField(shared, 0) : std::string();
     const std::string information_root = envelope.Section(4);
-    const std::string lines = envelope.Section(5);
-    const std::string pictures = envelope.Section(6);
+    const std::string lines_section = envelope.Section(5);
+    const std::string pictures_section = envelope.Section(6);
     const std::string picture_root = envelope.Section(7);
-    const std::string classes = envelope.Section(8);
-    const std::string extras = envelope.Section(9);
+    const std::string classes_section = envelope.Section(8);
+    const std::string extras_section = envelope.Section(9);
+    const auto lines = PieceViews(lines_section, "|*|", entry_count);
+    const auto pictures = PieceViews(pictures_section, "|*|", entry_count);
+    const auto classes = PieceViews(classes_section, "|*|", entry_count);
+    const auto extras = PieceViews(extras_section, "|*|", entry_count);
+    // The same four fields for every device of the answer.
+    std::array<std::string, 4> extra_fields;
+    const auto extra_pieces = PieceViews(extras_section, "|", extra_fields.size());
+    for (std::size_t k = 0; k < extra_fields.size(); ++k) {
+        extra_fields[k] = std::string(At(extra_pieces, k));
+    }
 
-    for (std::size_t n = 0; HasPiece(result_section, n + 3, "|"); ++n) {
+    for (std::size_t n = 0; n < entry_count; ++n) {
         if (result.cancel.load() == 1) {
             return 0;
         }
         if (hooks.pump_messages) {
             hooks.pump_messages();
         }
+        const std::string_view entry = fields[kFirstEntry + n];
+        const std::string_view name = entry.substr(0, entry.find('$'));
+        const std::string_view model_name = name.substr(0, name.find('.'));
+        if (!IsSafePackageName(model_name)) {
+            std::fprintf(stderr,
+                         "mapvale: sign-in: device %zu dropped: its model name \"%s\" "
+                         "cannot name a package folder\n",
+                         n, Printable(name).c_str());
+            continue;
+        }
         DeviceEntry device;
         device.kind = 8;
         device.sub_kind = 1;
-        const std::string entry = Field(result_section, n + 3);
-        const std::string name = SubField(entry, 0);
-        device.model_name = name.substr(0, name.find('.'));
+        device.model_name = std::string(model_name);
         device.registered = SubField(entry, 1) == "1" ? 1 : 0;
         device.registration_text = device.registered == 1 ? std::string() : registration_text;
         device.shared_value = shared_value;
         device.information_root = information_root;
 
-        const std::vector<std::string> parts = Pieces(ListEntry(lines, n), "$");
-        device.product_line = parts[0];
-        device.caption = parts.size() > 1 ? parts[1] : std::string();
+        const std::vector<std::string_view> parts = PieceViews(At(lines, n), "$");
+        device.product_line = std::string(parts[0]);
+        device.caption = std::string(At(parts, 1));
         device.option_list = device.product_line + "/" + device.caption;
         for (std::size_t k = 2; k < parts.size(); ++k) {
-            device.option_list += "," + parts[k];
+            device.option_list += ",";
+            device.option_list += parts[k];
         }
-        device.device_class = ListEntry(classes, n);
+        device.device_class = std::string(At(classes, n));
         if (device.device_class == "PDA") {
             device.device_class = "P";
         }
-        device.extra_value = ListEntry(extras, n);
-        for (std::size_t k = 0; k < device.extra_fields.size(); ++k) {
-            device.extra_fields[k] = Field(extras, k);
-        }
-        device.picture_path = FetchPicture(ListEntry(pictures, n), picture_root, picture_folder, web);
+        device.extra_value = std::string(At(extras, n));
+        device.extra_fields = extra_fields;
+        device.picture_path =
+            FetchPicture(std::string(At(pictures, n)), picture_root, picture_folder, web);
         devices.push_back(std::move(device));
     }
     return 1;
@@ -196,9 +262,8 @@ int SignIn(SignInResult& result, std::list<DeviceEntry>& devices, std::string_vi
         ParseVehicleList(result, devices, list, picture_folder, web, hooks) == 0) {
         return 0;
     }
-    devices.sort([](const DeviceEntry& a, const DeviceEntry& b) {
-        return DeviceLabel(a) < DeviceLabel(b);
-    });
+    devices.sort(
+        [](const DeviceEntry& a, const DeviceEntry& b) { return DeviceLabel(a) < DeviceLabel(b); });
     if (devices.empty()) {
         // The package step has nothing to file: say so instead of failing without a text.
         return Fail(result, kTextNoDeviceList, -1);

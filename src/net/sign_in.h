@@ -1,6 +1,7 @@
 #pragma once
 
 #include <atomic>
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <list>
@@ -37,8 +38,16 @@ struct SignInHooks {
     std::function<int(std::list<DeviceEntry>& devices)> package_step;
 };
 
+// The most devices one vehicle list yields. An owner has a handful of vehicles; entries past this
+// bound are dropped (and reported on stderr), so that a broken or hostile answer cannot make the
+// sign-in build, picture-fetch and package-step devices without end.
+inline constexpr std::size_t kMaxSignInDevices = 1000;
+
 // Signs the user in and builds the device list (vehicles with their units, sorted by label,
 // product pictures downloaded into `picture_folder` when missing), then runs the package step.
+// A device whose model name could not serve as a package folder and file name (empty, starting
+// with '.', holding a separator or "..", absolute) is dropped with a line on stderr; the other
+// devices of the answer stay.
 // Returns 1 when the list was built and the package step succeeded, 0 otherwise with the reason
 // in `result.message` and `result.result_code`.
 int SignIn(SignInResult& result, std::list<DeviceEntry>& devices, std::string_view user_id,
@@ -54,7 +63,8 @@ std::string DeviceLabel(const DeviceEntry& device);
 void SendDownloadNotice(const DeviceEntry& device, CWebPOST& web, const ServerConfig& servers);
 
 // Texts of sign-in failures.
-inline constexpr std::string_view kTextNoLoginAnswer = "서버로부터 로그인인증 응답데이터가 없습니다.";
+inline constexpr std::string_view kTextNoLoginAnswer =
+    "서버로부터 로그인인증 응답데이터가 없습니다.";
 inline constexpr std::string_view kTextNoResult0 = "로그인 결과 값이 없습니다. [0]";
 inline constexpr std::string_view kTextNoResult1 = "로그인 결과 값이 없습니다. [1]";
 inline constexpr std::string_view kTextNoAccount = "서버에 사용자 인증정보가 없습니다.";

@@ -33,7 +33,8 @@ void WriteTrafficNoticeDate(platform::Profile& profile, const std::string& user_
                             const platform::CivilTime& date);
 
 inline constexpr std::string_view kTextNoSignedInUser =
-    "현재 로그인된 사용자ID 정보를\n\n가져올 수가 없습니다. 다시 로그인\n\n하신 후 설정을 변경해 주시기 "
+    "현재 로그인된 사용자ID 정보를\n\n가져올 수가 없습니다. 다시 로그인\n\n하신 후 설정을 변경해 "
+    "주시기 "
     "바랍니다.";
 inline constexpr std::string_view kCaptionSettingsError = "환경변수 오류";
 

@@ -11,7 +11,8 @@ void PutU32(std::string& out, std::uint32_t value) {
 std::uint32_t GetU32(std::string_view bytes, std::size_t offset) {
     std::uint32_t value = 0;
     for (int i = 3; i >= 0; --i) {
-        value = (value << 8) | static_cast<unsigned char>(bytes[offset + static_cast<std::size_t>(i)]);
+        value =
+            (value << 8) | static_cast<unsigned char>(bytes[offset + static_cast<std::size_t>(i)]);
     }
     return value;
 }
@@ -46,7 +47,8 @@ TrafficHeader ParseTrafficHeader(std::string_view header) {
     if (header.size() < kTrafficHeaderSize) {
         return parsed;
     }
-    parsed.magic_ok = header.substr(0, 6) == "MTRA01";
+    parsed.marker_ok = header.front() == 'M';
+    parsed.tag_ok = header.substr(0, 6) == "MTRA01";
     parsed.payload_length = GetU32(header, 12);
     parsed.packets_to_follow = GetU32(header, 16);
     return parsed;
@@ -63,20 +65,19 @@ std::string BuildKeyRequest(std::uint32_t key, std::uint16_t unit_mode) {
     return request;
 }
 
-std::optional<KeyAnswer> ParseKeyAnswer(std::string_view payload) {
-    if (payload.size() < 11) {
-        return std::nullopt;
+KeyAnswer ParseKeyAnswer(std::string_view payload) {
+    constexpr std::size_t kFirstEntry = 11;
+    std::string whole(payload);
+    if (whole.size() < kFirstEntry) {
+        whole.resize(kFirstEntry, '\0');
     }
     KeyAnswer answer;
-    answer.key = GetU32(payload, 2);
-    const auto count = static_cast<std::int8_t>(payload[6]);
-    if (count < 0) {
-        return std::nullopt;
-    }
-    std::size_t offset = 11;
+    answer.key = GetU32(whole, 2);
+    const auto count = static_cast<std::int8_t>(whole[6]);
+    std::size_t offset = kFirstEntry;
     for (int i = 0; i < count; ++i) {
         if (offset + 3 > payload.size()) {
-            return std::nullopt;
+            break;
         }
         TrafficEntry entry;
         entry.type = static_cast<std::uint8_t>(payload[offset]);
@@ -84,7 +85,7 @@ std::optional<KeyAnswer> ParseKeyAnswer(std::string_view payload) {
         const std::size_t length = static_cast<unsigned char>(payload[offset + 2]);
         offset += 3;
         if (offset + length > payload.size()) {
-            return std::nullopt;
+            break;
         }
         entry.name = std::string(payload.substr(offset, length));
         offset += length;

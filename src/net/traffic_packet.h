@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstdint>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -15,7 +14,8 @@ inline constexpr std::size_t kTrafficHeaderSize = 20;
 inline constexpr std::size_t kTrafficMaxPayload = 2028;
 
 struct TrafficHeader {
-    bool magic_ok = false;  // 'M' "TRA01"
+    bool marker_ok = false;  // byte 0 is 'M': what a receiver must see
+    bool tag_ok = false;     // bytes 0-5 are "MTRA01", as this client writes them
     std::uint32_t payload_length = 0;
     std::uint32_t packets_to_follow = 0;
 };
@@ -39,9 +39,10 @@ struct KeyAnswer {
     std::vector<TrafficEntry> entries;
 };
 
-// Nothing when the answer is malformed: too short, a negative entry count, or a count larger
-// than the entries it carries.
-std::optional<KeyAnswer> ParseKeyAnswer(std::string_view payload);
+// Whatever a key answer carries: bytes it lacks read as 0, a negative entry count as none, and
+// the entries end with the last one that fits in the payload. Any answer that arrived is one
+// the client goes on with.
+KeyAnswer ParseKeyAnswer(std::string_view payload);
 
 // The 13-byte head of an upload; the files follow it as type (1 byte), size (4 bytes), bytes.
 std::string BuildUploadHead(std::uint32_t key, std::uint16_t unit_mode, std::uint32_t file_count);

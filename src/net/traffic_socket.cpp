@@ -1,13 +1,13 @@
 #include "net/traffic_socket.h"
 
 #include <arpa/inet.h>
-#include <fcntl.h>
 #include <netdb.h>
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -21,28 +21,13 @@ namespace {
 constexpr int kMaxBlockedSends = 21;
 constexpr std::chrono::microseconds kBlockedSendWait(500);
 constexpr std::chrono::milliseconds kEmptyPollWait(10);
-
-// Waits for the socket to be ready for `events`, in 1 ms steps paced by the sleeper, at most
-// `max_polls` steps. Real time does not pass on a fake sleeper, so each step also polls.
-bool WaitReady(int fd, short events, platform::Sleeper& sleeper, int max_polls) {
-    for (int i = 0; i < max_polls; ++i) {
-        pollfd p{fd, events, 0};
-        const int rc = ::poll(&p, 1, 1);
-        if (rc > 0) {
-            return true;
-        }
-        if (rc < 0 && errno != EINTR) {
-            return false;
-        }
-        sleeper.Sleep(std::chrono::milliseconds(0));
-    }
-    return false;
-}
+constexpr std::chrono::milliseconds kReadyPoll(1);
+constexpr std::chrono::milliseconds kConnectPoll(10);
 
 }  // namespace
 
-TrafficSocket::TrafficSocket(app::LogFile* log, platform::Sleeper& sleeper)
-    : log_(log), sleeper_(sleeper) {}
+TrafficSocket::TrafficSocket(app::LogFile* log, platform::Sleeper& sleeper, TrafficLimits limits)
+    : log_(log), sleeper_(sleeper), limits_(limits) {}
 
 TrafficSocket::~TrafficSocket() { Close(); }
 
@@ -51,6 +36,37 @@ void TrafficSocket::Close() {
         ::close(fd_);
         fd_ = -1;
     }
+}
+
+bool TrafficSocket::Spend(std::chrono::milliseconds duration) {
+    const bool was_within = waited_ < limits_.deadline;
+    waited_ += duration;
+    if (waited_ < limits_.deadline) {
+        return true;
+    }
+    if (was_within) {
+        app::LogLine(log_, "Time Out %lld ms", static_cast<long long>(waited_.count()));
+    }
+    return false;
+}
+
+// Real time does not pass on a fake sleeper, so each step polls with a real timeout as well.
+bool TrafficSocket::WaitReady(short events, int max_polls) {
+    for (int i = 0; i < max_polls; ++i) {
+        pollfd p{fd_, events, 0};
+        const int rc = ::poll(&p, 1, static_cast<int>(kReadyPoll.count()));
+        if (rc > 0) {
+            return true;
+        }
+        if (rc < 0 && errno != EINTR) {
+            return false;
+        }
+        if (!Spend(kReadyPoll)) {
+            return false;
+        }
+        sleeper_.Sleep(std::chrono::milliseconds(0));
+    }
+    return false;
 }
 
 int TrafficSocket::Connect(const std::string& host, std::uint16_t port) {
@@ -76,29 +92,60 @@ int TrafficSocket::Connect(const std::string& host, std::uint16_t port) {
         address.sin_addr = reinterpret_cast<sockaddr_in*>(found->ai_addr)->sin_addr;
         ::freeaddrinfo(found);
     }
-    fd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    // Non-blocking from the start: a blocking connect to a host that never answers would hold
+    // the caller for the system's SYN retries (minutes).
+    fd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
     if (fd_ < 0) {
         error_text_ = "소켓생성 실패";
         return 0;
     }
     if (::connect(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
-        error_text_ = std::strerror(errno);
-        Close();
-        return 0;
+        if (errno != EINPROGRESS) {
+            error_text_ = std::strerror(errno);
+            Close();
+            return 0;
+        }
+        bool writable = false;
+        for (auto left = limits_.connect; left.count() > 0 && !writable;) {
+            const auto step = std::min(left, kConnectPoll);
+            pollfd p{fd_, POLLOUT, 0};
+            const int rc = ::poll(&p, 1, static_cast<int>(step.count()));
+            if (rc > 0) {
+                writable = true;
+            } else if (rc < 0 && errno != EINTR) {
+                break;
+            } else if (rc == 0) {
+                left -= step;
+                if (!Spend(step)) {
+                    break;
+                }
+            }
+        }
+        if (!writable) {
+            error_text_ = std::string(kTextConnectTimedOut);
+            Close();
+            return 0;
+        }
+        int error = 0;
+        socklen_t length = sizeof error;
+        if (::getsockopt(fd_, SOL_SOCKET, SO_ERROR, &error, &length) != 0 || error != 0) {
+            error_text_ = std::strerror(error != 0 ? error : errno);
+            Close();
+            return 0;
+        }
     }
     const int size = static_cast<int>(kBufferSize);
     const int on = 1;
     ::setsockopt(fd_, SOL_SOCKET, SO_SNDBUF, &size, sizeof size);
     ::setsockopt(fd_, SOL_SOCKET, SO_RCVBUF, &size, sizeof size);
     ::setsockopt(fd_, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
-    ::fcntl(fd_, F_SETFL, ::fcntl(fd_, F_GETFL) | O_NONBLOCK);
     return 1;
 }
 
 int TrafficSocket::SendBlock(const char* data, std::size_t length) {
     // A server that never takes data would otherwise hold the upload for ever: give it as long
     // as a silent reader gets.
-    if (!WaitReady(fd_, POLLOUT, sleeper_, kMaxEmptyPolls * 10)) {
+    if (!WaitReady(POLLOUT, limits_.max_empty_polls * 10)) {
         return 0;
     }
     int blocked = 0;
@@ -117,7 +164,7 @@ int TrafficSocket::SendBlock(const char* data, std::size_t length) {
                 return 0;
             }
             sleeper_.Sleep(std::chrono::duration_cast<std::chrono::milliseconds>(kBlockedSendWait));
-            WaitReady(fd_, POLLOUT, sleeper_, 1);
+            WaitReady(POLLOUT, 1);
             continue;
         }
         app::LogLine(log_, "Write Err %d %s", errno, std::strerror(errno));
@@ -159,7 +206,7 @@ int TrafficSocket::ReadExactly(char* out, std::size_t length) {
                 return got == 0 ? -1 : 0;
             }
         }
-        if (++empty_polls >= kMaxEmptyPolls) {
+        if (++empty_polls >= limits_.max_empty_polls || !Spend(kEmptyPollWait)) {
             return got == 0 ? -1 : 0;
         }
         sleeper_.Sleep(kEmptyPollWait);
@@ -180,7 +227,10 @@ int TrafficSocket::ReceiveMessage(std::string& message) {
         }
         const TrafficHeader header =
             ParseTrafficHeader(std::string_view(header_bytes, sizeof header_bytes));
-        if (!header.magic_ok || header.payload_length > kTrafficMaxPayload) {
+        // The marker is all a header has to show; a packet may carry more than the 2028 bytes
+        // the client puts in one, as long as the message stays within the length the first
+        // header announced.
+        if (!header.marker_ok) {
             return kBadHeader;
         }
         if (first) {
@@ -199,7 +249,8 @@ int TrafficSocket::ReceiveMessage(std::string& message) {
         }
         const std::size_t at = message.size();
         message.resize(at + header.payload_length);
-        if (header.payload_length > 0 && ReadExactly(message.data() + at, header.payload_length) != 1) {
+        if (header.payload_length > 0 &&
+            ReadExactly(message.data() + at, header.payload_length) != 1) {
             return kShort;
         }
         if (header.packets_to_follow == 0) {

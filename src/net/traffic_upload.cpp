@@ -5,6 +5,8 @@
 #include <charconv>
 #include <filesystem>
 
+#include <sys/stat.h>
+
 #include "app/log_file.h"
 #include "net/traffic_packet.h"
 #include "net/traffic_socket.h"
@@ -19,8 +21,50 @@ namespace fs = std::filesystem;
 
 constexpr char kTrafficFolder[] = "Data/TraInfo";
 
-std::uint32_t ReadKey(const std::string& key_file) {
-    const auto text = platform::ReadWholeFile(key_file);
+// Whether `path`, which lies in `root` (ending in '/'), is reached without passing a symbolic
+// link: neither the root's own entry nor any component below it is one. A card may carry links
+// to anywhere; following one would upload, and then delete, files that are not the card's.
+// Components that do not exist pass (there is nothing to follow).
+bool FreeOfLinks(const std::string& root, const std::string& path) {
+    if (path.compare(0, root.size(), root) != 0) {
+        return false;
+    }
+    struct stat st {};
+    std::string at = root.size() > 1 && root.back() == '/' ? root.substr(0, root.size() - 1) : root;
+    if (::lstat(at.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
+        return false;
+    }
+    at = root;
+    std::size_t begin = root.size();
+    while (begin < path.size()) {
+        std::size_t end = path.find('/', begin);
+        if (end == std::string::npos) {
+            end = path.size();
+        }
+        at.append(path, begin, end - begin);
+        if (::lstat(at.c_str(), &st) != 0) {
+            return true;
+        }
+        if (S_ISLNK(st.st_mode)) {
+            return false;
+        }
+        at.push_back('/');
+        begin = end + 1;
+    }
+    return true;
+}
+
+// The card's probe folder, when it is a real folder there.
+bool CardHasTrafficFolder(const std::string& card_root) {
+    const std::string folder = card_root + kTrafficFolder;
+    return FreeOfLinks(card_root, folder) && platform::FolderExists(folder);
+}
+
+std::uint32_t ReadKey(const TrafficUploadState& state) {
+    if (!FreeOfLinks(state.card_root, state.key_file)) {
+        return 0;
+    }
+    const auto text = platform::ReadWholeFile(state.key_file);
     if (!text) {
         return 0;
     }
@@ -55,23 +99,23 @@ std::uint8_t FolderFileType(const std::string& path, const std::string& name,
 }
 
 void AddEntryFiles(const TrafficEntry& entry, const std::string& root,
-               std::vector<TrafficFile>& files) {
+                   std::vector<TrafficFile>& files) {
     const auto path = platform::SafeJoin(root, entry.name);
-    if (!path) {
-        return;  // a name from the server that would leave the root
+    if (!path || !FreeOfLinks(root, *path)) {
+        return;  // a name from the server that would leave the root, or a link on the way
     }
     std::error_code ec;
     if (NamesAFile(*platform::SafeRelativePath(entry.name))) {
         const auto size = platform::FileSize(*path);
         if (size && *size < kTrafficFileLimit) {
-            files.push_back({entry.type, entry.delete_after_upload,
-                             static_cast<std::uint32_t>(*size), *path});
+            files.push_back(
+                {entry.type, entry.delete_after_upload, static_cast<std::uint32_t>(*size), *path});
         }
         return;
     }
     std::vector<fs::path> found;
     for (const auto& item : fs::directory_iterator(*path, ec)) {
-        if (item.is_regular_file(ec) && !item.is_symlink(ec)) {
+        if (!item.is_symlink(ec) && item.is_regular_file(ec)) {
             found.push_back(item.path());
         }
     }
@@ -96,6 +140,15 @@ std::string CardCopyOf(const TrafficUploadState& state, const std::string& path)
     return path;
 }
 
+// Deletes the card's copy of an uploaded file, unless a link stands in its way (a file read from
+// the backup names a card path that may lead through one).
+void DeleteCardCopy(const TrafficUploadState& state, const std::string& path) {
+    const std::string copy = CardCopyOf(state, path);
+    if (!state.card_root.empty() && FreeOfLinks(state.card_root, copy)) {
+        platform::DeleteFileForce(copy);
+    }
+}
+
 }  // namespace
 
 void PrepareTrafficUpload(TrafficUploadState& state, const std::string& card_root,
@@ -104,16 +157,15 @@ void PrepareTrafficUpload(TrafficUploadState& state, const std::string& card_roo
     state.card_root = card_root.empty() ? std::string() : platform::NormalizeFolder(card_root);
     state.backup_root =
         backup_root.empty() ? std::string() : platform::NormalizeFolder(backup_root);
-    state.card_has_trainfo =
-        !state.card_root.empty() && platform::FolderExists(state.card_root + kTrafficFolder);
+    state.card_has_trainfo = !state.card_root.empty() && CardHasTrafficFolder(state.card_root);
     state.key_file = state.card_root + "UserData/TraInfoAuth.key";
     state.unit_mode = unit_mode;
 }
 
 int RunTrafficUpload(TrafficUploadState& state, const ServerConfig& servers, app::LogFile* log,
-                     platform::Sleeper& sleeper) {
+                     platform::Sleeper& sleeper, const TrafficLimits& limits) {
     const std::string root = state.card_has_trainfo ? state.card_root : state.backup_root;
-    if (root.empty() || !platform::FolderExists(root)) {
+    if (root.empty() || !FreeOfLinks(root, root) || !platform::FolderExists(root)) {
         return 0;
     }
     const auto server = servers.Find(ServerConfig::kTraffic, kTrafficPort);
@@ -121,14 +173,15 @@ int RunTrafficUpload(TrafficUploadState& state, const ServerConfig& servers, app
         return 0;
     }
 
-    // Key exchange.
+    // Key exchange. Both connections share one deadline.
+    TrafficLimits upload_limits = limits;
     KeyAnswer answer;
     {
-        TrafficSocket socket(log, sleeper);
+        TrafficSocket socket(log, sleeper, limits);
         if (socket.Connect(server->host, server->port) != 1) {
             return 0;
         }
-        state.key = ReadKey(state.key_file);
+        state.key = ReadKey(state);
         if (socket.SendMessage(BuildKeyRequest(state.key, state.unit_mode)) != 1) {
             return 0;
         }
@@ -136,24 +189,23 @@ int RunTrafficUpload(TrafficUploadState& state, const ServerConfig& servers, app
         if (socket.ReceiveMessage(reply) != TrafficSocket::kReceived) {
             return 0;
         }
-        auto parsed = ParseKeyAnswer(reply);
-        if (!parsed) {
-            return 0;
-        }
-        answer = std::move(*parsed);
+        answer = ParseKeyAnswer(reply);
+        upload_limits.deadline -= socket.waited();
     }
     if (state.key == 0) {
         state.key = answer.key;
-        const std::size_t slash = state.key_file.rfind('/');
-        platform::CreateFolderChain(state.key_file.substr(0, slash));
-        platform::WriteFileAtomic(state.key_file, std::to_string(state.key));
+        if (FreeOfLinks(state.card_root, state.key_file)) {
+            const std::size_t slash = state.key_file.rfind('/');
+            platform::CreateFolderChain(state.key_file.substr(0, slash));
+            platform::WriteFileAtomic(state.key_file, std::to_string(state.key));
+        }
     }
 
     state.files.clear();
     for (const TrafficEntry& entry : answer.entries) {
         AddEntryFiles(entry, root, state.files);
     }
-    if (state.files.empty()) {
+    if (state.files.empty() || upload_limits.deadline.count() <= 0) {
         return 0;
     }
 
@@ -166,7 +218,7 @@ int RunTrafficUpload(TrafficUploadState& state, const ServerConfig& servers, app
         }
         AppendUploadFile(upload, file.type, *bytes);
     }
-    TrafficSocket socket(log, sleeper);
+    TrafficSocket socket(log, sleeper, upload_limits);
     if (socket.Connect(server->host, server->port) != 1 || socket.SendMessage(upload) != 1) {
         return 0;
     }
@@ -179,13 +231,15 @@ int RunTrafficUpload(TrafficUploadState& state, const ServerConfig& servers, app
     // Only now that the server holds the data may the card's copies go.
     for (const TrafficFile& file : state.files) {
         if (file.delete_after_upload) {
-            platform::DeleteFileForce(CardCopyOf(state, file.path));
+            DeleteCardCopy(state, file.path);
         }
     }
-    const std::string card_folder = state.card_root + kTrafficFolder;
-    std::error_code ec;
-    if (platform::FolderExists(card_folder) && fs::is_empty(card_folder, ec)) {
-        fs::remove(card_folder, ec);
+    if (CardHasTrafficFolder(state.card_root)) {
+        const std::string card_folder = state.card_root + kTrafficFolder;
+        std::error_code ec;
+        if (fs::is_empty(card_folder, ec)) {
+            fs::remove(card_folder, ec);
+        }
     }
     return 1;
 }

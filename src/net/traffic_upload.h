@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "model/server_config.h"
+#include "net/traffic_socket.h"
 #include "platform/clock.h"
 
 namespace mapvale::app {
@@ -27,7 +28,7 @@ struct TrafficUploadState {
     std::string card_root;    // ends in '/'
     std::string backup_root;  // ends in '/'
     bool card_has_trainfo = false;
-    std::string key_file;  // card root + "UserData/TraInfoAuth.key"
+    std::string key_file;         // card root + "UserData/TraInfoAuth.key"
     std::uint16_t unit_mode = 0;  // the device kind; 2 = TARNO unit
     std::uint32_t key = 0;
     std::vector<TrafficFile> files;
@@ -44,8 +45,14 @@ void PrepareTrafficUpload(TrafficUploadState& state, const std::string& card_roo
 // them in one message and, once the server has accepted them, deletes the card's copies of the
 // files it asked to have deleted. 1 when the upload was accepted, 0 otherwise; a failure leaves
 // the card unchanged except for a key file the server filled in.
+//
+// Symbolic links are never followed: a linked probe folder counts as missing, and linked files,
+// or files behind a linked folder, are neither sent nor deleted.
+//
+// Blocks its caller at most `limits.connect` per connection attempt and `limits.deadline` of
+// waiting for the whole run (both connections), plus the name lookup of a server given by name.
 int RunTrafficUpload(TrafficUploadState& state, const ServerConfig& servers, app::LogFile* log,
-                     platform::Sleeper& sleeper);
+                     platform::Sleeper& sleeper, const TrafficLimits& limits = {});
 
 // The log of the traffic client: "<data folder>Log/traffic.log", rotated daily, rotated logs
 // kept 30 days.

@@ -38,6 +38,15 @@ TEST(AnswerEnvelopeTest, OddInputNeverBreaks) {
     EXPECT_EQ(Pieces("a|b|", "|").size(), 3u);
 }
 
+TEST(AnswerEnvelopeTest, PieceViewsStopAtTheirLimit) {
+    const std::string text = "a|*|b|*||*|c";
+    EXPECT_EQ(PieceViews(text, "|*|"), (std::vector<std::string_view>{"a", "b", "", "c"}));
+    EXPECT_EQ(PieceViews(text, "|*|", 2), (std::vector<std::string_view>{"a", "b"}));
+    EXPECT_EQ(PieceViews(text, "|*|", 9).size(), 4u);
+    EXPECT_TRUE(PieceViews(text, "|*|", 0).empty());
+    EXPECT_EQ(PieceViews("", "|"), (std::vector<std::string_view>{""}));
+}
+
 TEST(AnswerEnvelopeTest, NumbersAsAtoiReadsThem) {
     EXPECT_EQ(LeadingNumber("200"), 200);
     EXPECT_EQ(LeadingNumber("201abc"), 201);

@@ -6,11 +6,15 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <thread>
 
 #include "catalog/package_list.h"
 #include "catalog/package_step.h"
+#include "mapvale-servers/http_server.h"
+#include "mapvale-servers/request_parameters.h"
 #include "mapvale-servers/sign_in_api.h"
 #include "mapvale-servers/world.h"
 #include "net/server_versions.h"
@@ -355,6 +359,116 @@ TEST_F(SignInTest, FetchesTheWorldsVersionRecords) {
     EXPECT_EQ(versions.tarno_version_text, "2024.03");
     EXPECT_EQ(versions.tarno_map_version, 20240301);
     EXPECT_EQ(versions.tarno_camera_version, 2024031);
+}
+
+// A registration server on loopback that answers every account check with one fixed answer:
+// for answers the stand-in's accounts file refuses to express (model names no package may have,
+// lists of any length). An H answer is its own vehicle list, so sign-in asks it twice.
+class FixedAnswerServer {
+public:
+    explicit FixedAnswerServer(std::string answer)
+        : answer_(std::move(answer)), server_(faults_, nullptr) {
+        server_.AddHandler("/WMK/WMKChkRegist.mms",
+                           [this](const httplib::Request&, httplib::Response& response) {
+                               servers::SetCp949Answer(response, answer_);
+                           });
+        std::string error;
+        EXPECT_TRUE(server_.Bind(servers::ListenAddress{}, error)) << error;
+        thread_ = std::thread([this] { server_.Run(); });
+    }
+    ~FixedAnswerServer() {
+        server_.Stop();
+        thread_.join();
+    }
+
+    std::string HostText() const { return "127.0.0.1:" + std::to_string(server_.port()); }
+
+private:
+    std::string answer_;
+    servers::FaultPlan faults_;
+    servers::HttpServer server_;
+    std::thread thread_;
+};
+
+// A vehicle list answer of an H account: one result entry per model name, and per-device list
+// entries whose product lines number the entries ("H0000", "H0001", ...), so a test sees which
+// entry each device was built from.
+std::string VehicleListAnswer(const std::vector<std::string>& entry_names) {
+    std::string entries;
+    std::string lines;
+    for (std::size_t n = 0; n < entry_names.size(); ++n) {
+        entries += "|" + entry_names[n] + "$1";
+        char line[32];
+        std::snprintf(line, sizeof line, "%sH%04zu$car", n == 0 ? "" : "|*|", n);
+        lines += line;
+    }
+    return "#!#200|Owner|unregistered" + entries + "#!#v$0#!#T#!#http://info#!#" + lines +
+           "#!##!#http://pictures#!#AVN#!#2024|OV|SEOUL|A1";
+}
+
+class SignInAnswerTest : public ::testing::Test {
+protected:
+    // Signs in against a server giving `answer`; the package step only counts the devices.
+    int SignInWith(const std::string& answer) {
+        FixedAnswerServer server(answer);
+        ServerConfig servers;
+        servers.Set(ServerConfig::kRegistration, server.HostText());
+        SignInHooks hooks;
+        hooks.pump_messages = [this] { ++pumps_; };
+        hooks.package_step = [](std::list<DeviceEntry>& devices) {
+            return devices.empty() ? 0 : 1;
+        };
+        return SignIn(result_, devices_, "owner", "OV", "pw", sandbox_.Path("Product/"), servers,
+                      web_, hooks);
+    }
+
+    std::vector<std::string> Models() const {
+        std::vector<std::string> models;
+        for (const DeviceEntry& device : devices_) {
+            models.push_back(device.model_name);
+        }
+        return models;
+    }
+
+    Sandbox sandbox_;
+    CWebPOST web_;
+    SignInResult result_;
+    std::list<DeviceEntry> devices_;
+    int pumps_ = 0;
+};
+
+TEST_F(SignInAnswerTest, ModelNamesThatCannotNameAPackageDropOnlyTheirDevice) {
+    ASSERT_EQ(
+        SignInWith(VehicleListAnswer({"HA1.inf", ".inf", "../../home.inf", "a/b.inf", "/etc/x.inf",
+                                      "sub\\x.inf", "C:x.inf", "", "HB2", "HC3.inf"})),
+        1)
+        << result_.message;
+    EXPECT_EQ(Models(), (std::vector<std::string>{"HA1", "HB2", "HC3"}));
+    // The devices that stay keep the list entries of their own place in the answer.
+    std::vector<std::string> lines;
+    for (const DeviceEntry& device : devices_) {
+        lines.push_back(device.product_line);
+        EXPECT_EQ(device.extra_fields, (std::array<std::string, 4>{"2024", "OV", "SEOUL", "A1"}));
+    }
+    EXPECT_EQ(lines, (std::vector<std::string>{"H0000", "H0008", "H0009"}));
+
+    // An answer of unsafe names only leaves nothing to file.
+    EXPECT_EQ(SignInWith(VehicleListAnswer({".inf", "..inf"})), 0);
+    EXPECT_EQ(result_.message, kTextNoDeviceList);
+    EXPECT_TRUE(devices_.empty());
+}
+
+TEST_F(SignInAnswerTest, LongListsStopAtTheDeviceBound) {
+    std::vector<std::string> names;
+    for (std::size_t n = 0; n < 3 * kMaxSignInDevices; ++n) {
+        names.push_back("M" + std::to_string(n) + ".inf");
+    }
+    ASSERT_EQ(SignInWith(VehicleListAnswer(names)), 1) << result_.message;
+    ASSERT_EQ(devices_.size(), kMaxSignInDevices);
+    EXPECT_EQ(pumps_, static_cast<int>(kMaxSignInDevices));  // nothing was made past the bound
+    EXPECT_EQ(devices_.front().model_name, "M0");
+    EXPECT_EQ(devices_.back().model_name, "M" + std::to_string(kMaxSignInDevices - 1));
+    EXPECT_EQ(devices_.back().caption, "car");
 }
 
 }  // namespace

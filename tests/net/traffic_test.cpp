@@ -1,10 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "app/log_file.h"
 #include "mapvale-servers/traffic_server.h"
 #include "net/traffic_consent.h"
 #include "net/traffic_packet.h"
-#include "net/traffic_socket.h"
 #include "net/traffic_upload.h"
 #include "platform/fake_clock.h"
 #include "platform/files.h"
@@ -16,54 +17,6 @@ namespace {
 using servers::TrafficServer;
 using servers::TrafficServerConfig;
 using testing::Sandbox;
-
-TEST(TrafficPacketTest, LongMessagesSplitWithTheRemainderFirst) {
-    auto packets = SplitTrafficMessage(std::string(2028, 'a'));
-    ASSERT_EQ(packets.size(), 1u);
-    EXPECT_EQ(packets[0].size(), 20u + 2028u);
-    TrafficHeader header = ParseTrafficHeader(packets[0]);
-    EXPECT_TRUE(header.magic_ok);
-    EXPECT_EQ(header.payload_length, 2028u);
-    EXPECT_EQ(header.packets_to_follow, 0u);
-
-    std::string message(2029, 'b');
-    message[0] = 'X';
-    packets = SplitTrafficMessage(message);
-    ASSERT_EQ(packets.size(), 2u);
-    header = ParseTrafficHeader(packets[0]);
-    EXPECT_EQ(header.payload_length, 1u);
-    EXPECT_EQ(header.packets_to_follow, 1u);
-    EXPECT_EQ(packets[0].substr(20), "X");
-    EXPECT_EQ(ParseTrafficHeader(packets[1]).packets_to_follow, 0u);
-    EXPECT_EQ(packets[1].size(), 20u + 2028u);
-    EXPECT_EQ(packets[0].substr(0, 12), std::string("MTRA01\0\0\0\0\0\0", 12));
-}
-
-TEST(TrafficPacketTest, KeyRequestAndMalformedKeyAnswers) {
-    const std::string request = BuildKeyRequest(0x01020304, 2);
-    ASSERT_EQ(request.size(), 13u);
-    EXPECT_EQ(request[0], 1);
-    EXPECT_EQ(GetU32(request, 2), 0x01020304u);
-    EXPECT_EQ(request[8], 1);
-    EXPECT_EQ(BuildKeyRequest(0, 1)[8], 0);
-
-    std::string answer("\x01\x00\x2a\x00\x00\x00\x01\x00\x00\x00\x00", 11);
-    EXPECT_FALSE(ParseKeyAnswer(answer));  // says one entry, carries none
-    answer += std::string("\x03\x01\x05", 3) + "a.dat";
-    auto parsed = ParseKeyAnswer(answer);
-    ASSERT_TRUE(parsed);
-    EXPECT_EQ(parsed->key, 42u);
-    ASSERT_EQ(parsed->entries.size(), 1u);
-    EXPECT_EQ(parsed->entries[0].name, "a.dat");
-    EXPECT_TRUE(parsed->entries[0].delete_after_upload);
-    answer[6] = static_cast<char>(0x80);  // negative count
-    EXPECT_FALSE(ParseKeyAnswer(answer));
-    EXPECT_FALSE(ParseKeyAnswer("short"));
-    const std::string head = BuildUploadHead(7, 2, 3);
-    ASSERT_EQ(head.size(), 13u);
-    EXPECT_EQ(static_cast<unsigned char>(head[6]), 0x40);
-    EXPECT_EQ(static_cast<unsigned char>(head[7]), 0x11);
-}
 
 // A card with probe files, its backup copy, and a traffic server on loopback.
 class TrafficUploadTest : public ::testing::Test {
@@ -164,6 +117,47 @@ TEST_F(TrafficUploadTest, BackupIsTheSourceWithoutCardProbeFolder) {
     EXPECT_EQ(Sandbox::Read(box_.Path("escape.dat")), "outside");
 }
 
+TEST_F(TrafficUploadTest, LinksAreNeitherReadNorDeleted) {
+    namespace fs = std::filesystem;
+    box_.Write("outside/probe1.dat", "private 1");
+    box_.Write("outside/inner/probe2.dat", "private 2");
+    box_.Write("outside/secret.dat", "private 3");
+    box_.Write("outside/keys/.keep", "");
+
+    // A real probe folder holding a linked file and a linked folder; a linked key folder.
+    box_.Write("card/Swiftpath_OrLa/Data/TraInfo/own.dat", "own");
+    fs::create_symlink(box_.Path("outside/secret.dat"), card_ + "Data/TraInfo/secret.dat");
+    fs::create_symlink(box_.Path("outside/inner"), card_ + "Data/TraInfo/inner");
+    fs::create_symlink(box_.Path("outside/keys"), card_ + "UserData");
+    StartServer(Wanting({{5, true, "Data/TraInfo/secret.dat"},
+                         {5, true, "Data/TraInfo/inner"},
+                         {5, true, "Data/TraInfo/inner/probe2.dat"},
+                         {6, true, "Data/TraInfo/own.dat"}}));
+    EXPECT_EQ(Upload(), 1);
+    ASSERT_EQ(server_->uploads().size(), 1u);
+    ASSERT_EQ(server_->uploads()[0].files.size(), 1u);
+    EXPECT_EQ(server_->uploads()[0].files[0].bytes, "own");
+    EXPECT_FALSE(platform::FileExists(card_ + "Data/TraInfo/own.dat"));
+    EXPECT_TRUE(fs::is_symlink(card_ + "Data/TraInfo/secret.dat"));
+    EXPECT_EQ(Sandbox::Read(box_.Path("outside/inner/probe2.dat")), "private 2");
+    EXPECT_FALSE(platform::FileExists(box_.Path("outside/keys/TraInfoAuth.key")));
+
+    // A linked probe folder is no probe folder: the backup is the source, and the card path of
+    // what it sent leads through the link, so nothing is deleted there.
+    platform::DeleteFolderTree(card_ + "Data/TraInfo");
+    fs::create_symlink(box_.Path("outside"), card_ + "Data/TraInfo");
+    box_.Write("pc/Backup_20240510/Swiftpath_OrLa/Data/TraInfo/probe1.dat", "backup 1");
+    StartServer(Wanting({{5, true, "Data/TraInfo"}, {5, true, "Data/TraInfo/probe1.dat"}}));
+    EXPECT_EQ(Upload(), 1);
+    ASSERT_EQ(server_->uploads().size(), 1u);
+    ASSERT_EQ(server_->uploads()[0].files.size(), 2u);
+    EXPECT_EQ(server_->uploads()[0].files[0].bytes, "backup 1");
+    EXPECT_EQ(server_->uploads()[0].files[1].bytes, "backup 1");
+    EXPECT_EQ(Sandbox::Read(box_.Path("outside/probe1.dat")), "private 1");
+    EXPECT_EQ(Sandbox::Read(box_.Path("outside/secret.dat")), "private 3");
+    EXPECT_TRUE(fs::is_symlink(card_ + "Data/TraInfo"));
+}
+
 TEST_F(TrafficUploadTest, FailuresBeforeTheUpload) {
     TrafficServerConfig config = Wanting({{5, true, "Data/TraInfo"}});
     config.drop_key_request = true;
@@ -178,22 +172,6 @@ TEST_F(TrafficUploadTest, FailuresBeforeTheUpload) {
     server_.reset();  // nobody listens
     EXPECT_EQ(Upload(), 0);
     EXPECT_TRUE(platform::FileExists(card_ + "Data/TraInfo/probe1.dat"));
-}
-
-TEST(TrafficSocketTest, SilentPeerIsGivenUpAfterTheEmptyPolls) {
-    TrafficServerConfig config;
-    TrafficServer server(config);
-    ASSERT_TRUE(server.Start("127.0.0.1", 0));
-    platform::FakeClock clock;
-    platform::FakeSleeper sleeper(clock);
-    TrafficSocket socket(nullptr, sleeper);
-    ASSERT_EQ(socket.Connect("127.0.0.1", server.port()), 1);
-    std::string message;
-    // Nothing sent, so nothing comes back: 3000 polls of 10 ms on the fake clock.
-    EXPECT_EQ(socket.ReceiveMessage(message), TrafficSocket::kConnectionLost);
-    EXPECT_GE(sleeper.TotalSlept(), std::chrono::milliseconds(29990));
-    EXPECT_EQ(socket.Connect("no-such-host.invalid", 1), 0);
-    EXPECT_EQ(socket.error_text(), "IP주소 구하기 실패");
 }
 
 TEST(TrafficConsentTest, ChoiceIsRecordedAndReportedOnlyWhenItChanges) {

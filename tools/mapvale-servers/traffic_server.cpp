@@ -65,7 +65,7 @@ std::optional<std::string> ReceiveMessage(int fd) {
             return std::nullopt;
         }
         const auto parsed = net::ParseTrafficHeader(std::string_view(header, sizeof header));
-        if (!parsed.magic_ok || parsed.payload_length > net::kTrafficMaxPayload ||
+        if (!parsed.tag_ok || parsed.payload_length > net::kTrafficMaxPayload ||
             (!first && parsed.packets_to_follow != expected)) {
             return std::nullopt;
         }
