@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <optional>
 #include <system_error>
 
@@ -273,7 +274,9 @@ CDownloadJob::FileOutcome CDownloadJob::FetchFile(FileEntry& entry) {
             if (!fetched) {
                 entry.status = FileStatus::kToFetch;
                 entry.percent = 0;
-                return FileOutcome::Failed(kFailSpanDownload);
+                const int error = web_.last_write_error();
+                const bool disk_full = error == ENOSPC || error == EDQUOT;
+                return FileOutcome::Failed(kFailSpanDownload | (disk_full ? kFailDiskFull : 0));
             }
         }
 
