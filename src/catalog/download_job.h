@@ -29,6 +29,15 @@ inline constexpr std::int64_t kFailSpanMissing = 4;    // a span missing when jo
 // that would leave the package folder.
 inline constexpr std::int64_t kFailBrokenEntry = 5;
 inline constexpr std::int64_t kFailSpanDownload = 6;  // a span failed all its attempts
+// Added to kFailSpanDownload when the last attempt stopped because the PC's disk was full. The
+// window shows the code without it (FailureCodeOf); a front end may name the reason.
+inline constexpr std::int64_t kFailDiskFull = 0x100;
+inline constexpr std::int64_t FailureCodeOf(std::int64_t detail) {
+    return detail & ~kFailDiskFull;
+}
+inline constexpr bool DiskWasFull(std::int64_t detail) {
+    return (detail & kFailDiskFull) != 0;
+}
 
 // Limits and waits of a download run.
 inline constexpr int kSpanAttempts = 5;

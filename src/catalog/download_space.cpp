@@ -1,15 +1,8 @@
 #include "catalog/download_space.h"
 
-#include <filesystem>
-#include <string>
-#include <system_error>
-
 #include "catalog/file_selection.h"
-#include "platform/files.h"
 
 namespace mapvale::catalog {
-
-namespace fs = std::filesystem;
 
 std::uint64_t RequiredDownloadKb(const DeviceEntry& device) {
     const std::uint64_t package_kb =
@@ -21,27 +14,8 @@ std::uint64_t RequiredDownloadKb(const DeviceEntry& device) {
 }
 
 std::optional<std::uint64_t> FreeBytesFor(platform::Volumes& volumes, std::string_view folder) {
-    const std::string path = platform::NormalizeFolder(folder);
-    if (const auto volume = volumes.ForPath(path)) {
-        if (const auto space = volumes.Space(volume->letter)) {
-            return space->available_bytes;
-        }
-        // The folder's own volume does not answer; another file system's room says nothing.
-        return std::nullopt;
-    }
-    // The download folder need not exist yet: ask for the folder it will be made in.
-    std::error_code error;
-    for (fs::path probe = path; !probe.empty(); probe = probe.parent_path()) {
-        if (fs::is_directory(probe, error)) {
-            const fs::space_info info = fs::space(probe, error);
-            if (error) {
-                return std::nullopt;
-            }
-            return static_cast<std::uint64_t>(info.available);
-        }
-        if (probe == probe.parent_path()) {
-            break;
-        }
+    if (const auto space = volumes.SpaceAt(folder)) {
+        return space->available_bytes;
     }
     return std::nullopt;
 }

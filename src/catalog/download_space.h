@@ -24,10 +24,10 @@ inline constexpr std::chrono::milliseconds kFreeSpaceRetryWait{250};
 // KB needed for the device's package (download size as SelectFiles last computed it).
 std::uint64_t RequiredDownloadKb(const DeviceEntry& device);
 
-// Bytes this user may still write on the volume that holds `folder`: the listed volume whose
-// root holds it, or, when no listed volume does (a container's overlay, a tmpfs), the file
-// system of the nearest existing folder on its path. Nothing when the folder's volume or file
-// system does not answer.
+// Bytes this user may still write where `folder` is (Volumes::SpaceAt: the folder's own file
+// system, also when the volume list does not show it, as for a tmpfs or a bind mount). The one
+// rule of every free-space check on the PC: the controller's, the download job's and the
+// install job's. Nothing when the folder's file system does not answer.
 std::optional<std::uint64_t> FreeBytesFor(platform::Volumes& volumes, std::string_view folder);
 
 // True when the free KB at `folder` are more than RequiredDownloadKb (equal is not enough). An

@@ -171,6 +171,9 @@ void SelectFiles(DeviceEntry& device, std::string_view package_folder) {
     } else {
         SelectVariantFiles(device, totals);
     }
+    // The room the package takes on the card, which the controller's card check compares
+    // before anything is fetched.
+    device.needed_kb = device.installed_size / 1024;
 }
 
 }  // namespace mapvale::catalog

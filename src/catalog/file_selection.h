@@ -12,7 +12,8 @@ inline constexpr std::int32_t kInstallTypeCameraData = 200;
 
 // Decides, for the device's install type, which files belong to the package, the status of each
 // (kNotInJob, kToFetch, kDownloaded or kOnCard) and the device totals (download size, installed
-// size, count of selected files already downloaded). Runs the clean-up scan of the package
+// size, count of selected files already downloaded; the installed size in KB is also the
+// device's needed_kb, the room the card check asks for). Runs the clean-up scan of the package
 // folder first, which relies on the downloaded versions that ReadPcState read.
 //
 // Variant rule (install types 1, 2, 4): a file belongs when its attribute 3 is 1, or the type is

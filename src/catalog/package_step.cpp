@@ -16,10 +16,17 @@ bool IsInstallerEntry(const FileEntry& entry) {
            EqualsNoCase(entry.file_name, "orlasetup.txt");
 }
 
-// Adds a filed entry's size to the variant totals its attributes name.
+// Adds a filed entry's size to the variant totals its attributes name. A file of every variant
+// (attribute 3) counts in all three, as the selection installs it with each of them.
 void AddToTotals(DeviceEntry& device, const FileEntry& entry) {
-    const auto& a = entry.attributes;  // a[3] is attribute 4
+    const auto& a = entry.attributes;  // a[2] is attribute 3, a[3] attribute 4
     const std::int64_t size = entry.file_size;
+    if (a[2] == 1) {
+        for (std::int64_t& total : device.variant_totals) {
+            total += size;
+        }
+        return;
+    }
     if (a[3] == 1) {
         device.variant_totals[0] += size;
     }

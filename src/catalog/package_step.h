@@ -33,7 +33,7 @@ PackageKind PackageKindFromType(std::string_view package_type);
 //    and attributes, and only a category whose name contains '*' goes on to the next entry;
 //  - entries left over are filed as kUnknownCategory with attributes 255,1,1,1,1,1;
 //  - the three variant totals add every filed entry's size as its attributes 4-6 say (all
-//    three for left-over entries).
+//    three for an entry of every variant, attribute 3, and for left-over entries).
 // The context's entries are used up.
 void ApplyPackageInfo(PackageInfo& context, DeviceEntry& device,
                       const std::vector<PackageCategory>& categories);

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "catalog/download_job.h"
+
 namespace mapvale::controller {
 
 namespace {
@@ -178,8 +180,8 @@ std::string JobErrorMessage(std::uint64_t code, std::int64_t detail) {
                 "하시기 바랍니다.";
             break;
         case 301:
-            reason =
-                Format("다운로드 중 오류가 발생했습니다.(오류코드 : %d)", static_cast<int>(detail));
+            reason = Format("다운로드 중 오류가 발생했습니다.(오류코드 : %d)",
+                            static_cast<int>(catalog::FailureCodeOf(detail)));
             break;
         default:
             reason = Format("기타 오류 %d %d", static_cast<int>(code), static_cast<int>(detail));

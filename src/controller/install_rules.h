@@ -56,6 +56,10 @@ struct PcSpace {
 // backup must exceed the requirement (equal is not enough).
 PcSpace CheckPcSpace(std::uint64_t free_bytes, std::uint64_t backup_kb, std::uint64_t required_kb);
 
+// 0x501 code of a package that does not fit the card: posted by the install job, and shown by
+// StartJob itself when the card check refuses before a job starts.
+inline constexpr std::uint64_t kErrorCardTooSmall = 2;
+
 // The texts shown when a job fails (message 0x501), in the box's full wording.
 std::string JobErrorMessage(std::uint64_t code, std::int64_t detail);
 

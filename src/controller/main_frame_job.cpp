@@ -312,6 +312,14 @@ int CMainFrame::StartJob() {
     }
     catalog::ReadPcState(*device, PackageFolder());
     catalog::SelectFiles(*device, PackageFolder());
+    // The selection has just told how much room the package takes: a card without it is
+    // refused before anything is fetched or the card is touched.
+    if (HasTarget() && CheckCardSpace() == -2) {
+        Ask(JobErrorMessage(kErrorCardTooSmall, 0), "", Buttons::kOk, Icon::kNone);
+        RefreshMainList();
+        ReenableWizardStart();
+        return 2;
+    }
     const std::uint64_t package_bytes =
         device->download_size > 0 ? static_cast<std::uint64_t>(device->download_size) : 0;
     const PcSpace space = CheckPcSpace(

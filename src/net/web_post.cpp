@@ -391,6 +391,7 @@ struct CWebPOST::Download {
     // Writes one block, reports it and looks at the cancel flag. False to stop the transfer.
     bool WriteBlock(const char* data, size_t length) {
         if (!platform::WriteFully(fd, std::string_view(data, length))) {
+            self->last_write_error_ = errno;
             failed = true;
             return false;
         }
@@ -446,6 +447,7 @@ int CWebPOST::DownloadToFile(std::string_view url, std::string_view local_path, 
                              std::uint64_t* progress_bytes, std::uint64_t* progress_package_bytes,
                              TransferStatus* status) {
     const std::string encoded_url = EncodeUrl(url);
+    last_write_error_ = 0;
     Download d;
     d.self = this;
     d.path = platform::NormalizePath(local_path);
@@ -553,6 +555,7 @@ int CWebPOST::DownloadToFile(std::string_view url, std::string_view local_path, 
 
     if (d.fd >= 0) {
         if (::close(d.fd) != 0) {
+            last_write_error_ = errno;
             result = 0;
         }
     }

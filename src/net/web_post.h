@@ -98,6 +98,9 @@ public:
     void ClearCancel() { cancel_.store(false); }
     bool cancelled() const { return cancel_.load(); }
     bool busy() const { return busy_.load(); }
+    // errno of the local write that stopped the last DownloadToFile (ENOSPC: the disk is full);
+    // 0 when no write failed.
+    int last_write_error() const { return last_write_error_; }
 
     // Progress of file downloads: the target of 0x701/0x702, the size of the whole transfer (for
     // the KB message) and the value passed as lParam of 0x701.
@@ -134,6 +137,7 @@ private:
     std::vector<std::string> values_;  // encoded
     std::atomic<bool> cancel_{false};
     std::atomic<bool> busy_{false};
+    int last_write_error_ = 0;
     platform::MessageTarget* progress_window_ = nullptr;
     std::uint64_t total_size_ = 0;
     std::int64_t progress_tag_ = 0;

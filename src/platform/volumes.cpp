@@ -1,10 +1,15 @@
 #include "platform/volumes.h"
 
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
+#include <filesystem>
+#include <system_error>
+
+#include "platform/files.h"
 
 namespace mapvale::platform {
 
@@ -40,6 +45,42 @@ std::optional<Volume> Volumes::ForPath(std::string_view path) {
         }
     }
     return best;
+}
+
+std::optional<VolumeSpace> Volumes::SpaceAt(std::string_view path) {
+    namespace fs = std::filesystem;
+    std::error_code error;
+    fs::path probe = fs::absolute(fs::path(std::string(path)), error).lexically_normal();
+    if (error) {
+        return std::nullopt;
+    }
+    while (!fs::is_directory(probe, error)) {
+        if (probe == probe.parent_path() || probe.empty()) {
+            return std::nullopt;
+        }
+        probe = probe.parent_path();
+    }
+    const fs::path real = fs::canonical(probe, error);
+    struct stat info {};
+    if (error || ::stat(real.c_str(), &info) != 0) {
+        return std::nullopt;
+    }
+    if (const auto volume = ForPath(NormalizeFolder(real.string()))) {
+        if (volume->device_number == 0 ||
+            volume->device_number == static_cast<std::uint64_t>(info.st_dev)) {
+            // The folder's own volume; when it does not answer, another file system's room
+            // says nothing.
+            return Space(volume->letter);
+        }
+    }
+    struct statvfs room {};
+    if (::statvfs(real.c_str(), &room) != 0) {
+        return std::nullopt;
+    }
+    const std::uint64_t unit = room.f_frsize != 0 ? room.f_frsize : room.f_bsize;
+    return VolumeSpace{static_cast<std::uint64_t>(room.f_blocks) * unit,
+                       static_cast<std::uint64_t>(room.f_bfree) * unit,
+                       static_cast<std::uint64_t>(room.f_bavail) * unit};
 }
 
 MachineVolumes::MachineVolumes(std::vector<VolumeSource*> sources) : sources_(std::move(sources)) {}

@@ -77,6 +77,14 @@ class Volumes {
     // nothing. `path` is taken as written: callers normalise and resolve links first when they
     // need to.
     std::optional<Volume> ForPath(std::string_view path);
+
+    // The room of the file system that holds `path` (the nearest existing folder on it, links
+    // resolved: a folder still to be made goes where its parent is). That is the listed volume
+    // holding the folder when the folder lies on that volume's own file system (or the volume
+    // does not say which it is); otherwise, as for a tmpfs or a mount of another file system
+    // below a listed volume, which the list does not show, the folder's own file system
+    // (statvfs). Nothing when the file system that decides does not answer.
+    std::optional<VolumeSpace> SpaceAt(std::string_view path);
 };
 
 // The machine's volumes: the volumes of several sources under one letter table. Letters stay with

@@ -81,6 +81,30 @@ TEST(BackupFoldersTest, RetentionGoesByTheStampNotByListingOrder) {
     EXPECT_TRUE(fs::exists(box.Path("MyBackup_2023/x.txt")));
 }
 
+TEST(BackupFoldersTest, RetentionKeepsAnOldBackupWithFilesNoKeptBackupHolds) {
+    Sandbox box;
+    // Four newer backups, each with the same saved places and recording.
+    for (const char* name : {"Backup_240501000000", "Backup_240401000000", "Backup_240301000000",
+                             "Backup_240201000000"}) {
+        box.Write(std::string(name) + "/Tarno/UserData/places.dat", "0000");
+        box.Write(std::string(name) + "/Tarno/UserData/rec/1.wav", "wave");
+    }
+    // Older ones: all of it held by the newer ones; the same path and size but other bytes;
+    // a file of its own; the same file in another folder; and a copy of the second one.
+    box.Write("Backup_240115000000/Tarno/UserData/places.dat", "0000");
+    box.Write("Backup_240115000000/Tarno/UserData/rec/1.wav", "wave");
+    box.Write("Backup_231201000000/Tarno/UserData/places.dat", "AAAA");
+    box.Write("Backup_231101000000/Music/song.mp3", "la la");
+    box.Write("Backup_231001000000/Tarno/UserData/1.wav", "wave");
+    box.Write("Backup_230901000000/Tarno/UserData/places.dat", "AAAA");
+    EXPECT_EQ(KeepNewestBackups(box.Path()), 2u);
+    EXPECT_EQ(
+        StampedFolders(box.Path()),
+        (std::set<std::string>{"Backup_240501000000", "Backup_240401000000", "Backup_240301000000",
+                               "Backup_240201000000", "Backup_231201000000", "Backup_231101000000",
+                               "Backup_231001000000"}));
+}
+
 TEST(BackupFoldersTest, ClosingTwiceInOneSecondKeepsBothBackups) {
     Sandbox box;
     platform::FakeClock clock;
@@ -149,6 +173,38 @@ TEST_F(InstallJobTest, ASixthInstallKeepsTheFourNewestBackupsAndTheNewOne) {
     }
     EXPECT_EQ(StampedFolders(PackageFolder()), std::set<std::string>(made.begin() + 1, made.end()));
     EXPECT_EQ(Sandbox::Read(PackageFolder(made.back() + "/Music/song.mp3")), "la la");
+}
+
+TEST_F(InstallJobTest, FormattingInstallsNeverPruneTheOnlyCopyOfTheUsersFiles) {
+    // Before the first install the card holds the user's music and saved places; the format
+    // erases them and nothing is copied back, so from then on they exist only in the first
+    // backup. After every install the unit writes fresh default places of the same size.
+    WriteCard("Music/song.mp3", "la la");
+    WriteCard("Tarno/UserData/places.dat", std::string(16, 'A'));
+    AddFile("a.dat", 100);
+    std::vector<std::string> made;
+    for (int install = 0; install < 7; ++install) {
+        owner_.Clear();
+        made.push_back(StampedBackupName(clock_.LocalNow()));
+        Install(1, kBackupAllButMaps, 2);
+        ASSERT_TRUE(owner_.Has(kMsgInstallComplete)) << "install " << install + 1;
+        ASSERT_FALSE(fs::exists(CardPath("Music")));
+        WriteCard("Tarno/UserData/places.dat", std::string(16, '0'));
+        clock_.Advance(std::chrono::hours(7));
+        if (install == 5) {
+            // Six installs: nothing could be pruned yet, and the first backup is still there.
+            EXPECT_EQ(StampedFolders(PackageFolder()),
+                      std::set<std::string>(made.begin(), made.end()));
+        }
+    }
+    // The seventh prunes the second backup, which holds only what newer ones hold too; the
+    // first stays, with the only copy of the music and of the user's own places.
+    std::set<std::string> expected(made.begin(), made.end());
+    expected.erase(made[1]);
+    EXPECT_EQ(StampedFolders(PackageFolder()), expected);
+    EXPECT_EQ(Sandbox::Read(PackageFolder(made[0] + "/Music/song.mp3")), "la la");
+    EXPECT_EQ(Sandbox::Read(PackageFolder(made[0] + "/Tarno/UserData/places.dat")),
+              std::string(16, 'A'));
 }
 
 TEST_F(InstallJobTest, ABackupLeftOpenByAnEarlierInstallIsKept) {

@@ -1,7 +1,12 @@
 #include "catalog/download_job.h"
 
 #include <gtest/gtest.h>
+#include <sched.h>
 #include <signal.h>
+#include <spawn.h>
+#include <sys/mount.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -13,7 +18,9 @@
 #include "catalog/volume_set.h"
 #include "model/messages.h"
 #include "platform/message_queue.h"
+#include "platform/mount_table.h"
 #include "support/server_process.h"
+#include "support/test_child.h"
 
 namespace mapvale::catalog {
 namespace {
@@ -30,6 +37,70 @@ using testing::ServedFile;
 using testing::ZipBytes;
 
 constexpr auto kRunTimeout = std::chrono::milliseconds(60000);
+
+// Exit status of a child that may not mount (no privilege for a mount namespace).
+constexpr int kCannotMount = 77;
+
+// Mounts a tmpfs of 1 MiB on args[0] in a mount namespace of its own, which the volume list
+// does not show (it lists the file system below, with room enough), and asks a download job
+// for a package folder there to start: 0 when it refused for the disk, 1 when not.
+MAPVALE_TEST_CHILD(download_job_on_a_small_tmpfs) {
+    const std::string folder = args.at(0);
+    const int flags = ::geteuid() == 0 ? CLONE_NEWNS : CLONE_NEWUSER | CLONE_NEWNS;
+    if (::unshare(flags) != 0 ||
+        ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+        ::mount("tmpfs", folder.c_str(), "tmpfs", 0, "size=1m") != 0) {
+        return kCannotMount;
+    }
+    platform::MountTableSource mounts;
+    platform::MachineVolumes volumes({&mounts});
+    DeviceEntry device;
+    device.kind = 8;
+    device.model_name = "TestPack";
+    device.download_size = 64 * 1024;
+    device.registered = 0;  // a job that passes the space check stops without a message
+    platform::MessageQueue owner;
+    platform::FakeClock clock;
+    platform::FakeSleeper sleeper(clock);
+    DownloadJobServices services;
+    services.volumes = &volumes;
+    services.sleeper = &sleeper;
+    CDownloadJob job(services);
+    DownloadJobSetup setup;
+    setup.owner = &owner;
+    setup.download_folder = folder + "/TestPack/";
+    setup.device = &device;
+    job.SetUp(setup);
+    const bool refused =
+        job.Start() == 0 && owner.Drain() == std::vector<Message>{{kMsgJobError, kNoDiskSpace, 0}};
+    const std::optional<std::uint64_t> free = FreeBytesFor(volumes, folder);
+    return refused && free && *free <= (std::uint64_t{1} << 20) ? 0 : 1;
+}
+
+TEST(DownloadSpaceTest, AFolderOnAFileSystemTheVolumeListDoesNotShowHasItsOwnRoom) {
+    Sandbox box;
+    std::filesystem::create_directories(box.Path("data"));
+    const std::string self = mapvale::testing::SelfPath();
+    std::vector<std::string> arguments = {self};
+    for (std::string& argument :
+         mapvale::testing::ChildArguments("download_job_on_a_small_tmpfs", {box.Path("data")})) {
+        arguments.push_back(std::move(argument));
+    }
+    std::vector<char*> argv;
+    for (std::string& argument : arguments) {
+        argv.push_back(argument.data());
+    }
+    argv.push_back(nullptr);
+    pid_t pid = -1;
+    ASSERT_EQ(::posix_spawn(&pid, self.c_str(), nullptr, nullptr, argv.data(), environ), 0);
+    int status = 0;
+    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    const int result = mapvale::testing::ExitStatusOf(status);
+    if (result == kCannotMount) {
+        GTEST_SKIP() << "this process may not mount a tmpfs";
+    }
+    EXPECT_EQ(result, 0);
+}
 
 class DownloadJobTest : public ::testing::Test {
 protected:

@@ -85,6 +85,19 @@ TEST_F(FileSelectionTest, VariantRules) {
     }
 }
 
+TEST_F(FileSelectionTest, TheInstalledSizeIsTheRoomTheCardNeeds) {
+    DeviceEntry device = Device("PKG", 8, 1);
+    device.install_type = 4;
+    device.files = {Entry("map", "", 600 * 1024 * 1024, 1, Attribute(3, 1)),
+                    Entry("poi", "", 80 * 1024 * 1024, 1, Attribute(3, 1)),
+                    Entry("1gb", "", 50 * 1024 * 1024, 1, Attribute(4, 1))};
+    SelectFiles(device, Folder());
+    EXPECT_EQ(device.needed_kb, 680u * 1024);
+    device.install_type = 1;
+    SelectFiles(device, Folder());
+    EXPECT_EQ(device.needed_kb, 730u * 1024);
+}
+
 TEST_F(FileSelectionTest, DownloadedFilesAreInstalledUnlessTheCardHasThem) {
     DeviceEntry device = Device("PKG", 2, 1);
     device.install_type = 1;

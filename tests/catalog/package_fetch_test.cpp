@@ -130,7 +130,8 @@ TEST_F(PackageFetchTest, PackageStepFilesEveryDevice) {
     ASSERT_EQ(tarno.files.size(), 2u);  // the installer is dropped
     EXPECT_EQ(tarno.files[0].category, "지도");
     EXPECT_EQ(tarno.files[1].category, kUnknownCategory);
-    EXPECT_EQ(tarno.variant_totals, (std::array<std::int64_t, 3>{7, 107, 7}));
+    // The map is of every variant (attribute 3).
+    EXPECT_EQ(tarno.variant_totals, (std::array<std::int64_t, 3>{107, 107, 107}));
 
     EXPECT_EQ(missing.kind, 8);
     EXPECT_EQ(missing.caption, "unchanged");

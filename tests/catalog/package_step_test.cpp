@@ -90,8 +90,9 @@ TEST(PackageStepTest, FilesEntriesByCategory) {
     EXPECT_EQ(device.files[1].category, "둘째");
     EXPECT_EQ(device.files[2].category, "나머지");
     EXPECT_EQ(device.files[3].category, "나머지");
-    // Sub-kind 1: attribute 5 of 2 counts for the 2 GB variant, 3 does not.
-    EXPECT_EQ(device.variant_totals, (std::array<std::int64_t, 3>{1, 2, 12}));
+    // "a" is of every variant (attribute 3); sub-kind 1: attribute 5 of 2 counts for the 2 GB
+    // variant, 3 does not.
+    EXPECT_EQ(device.variant_totals, (std::array<std::int64_t, 3>{1, 3, 13}));
 }
 
 TEST(PackageStepTest, UnfiledEntriesGoToTheUnknownCategory) {

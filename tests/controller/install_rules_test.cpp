@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "catalog/download_job.h"
 #include "controller/banners.h"
 #include "controller/traffic_reminder.h"
 
@@ -123,6 +124,9 @@ TEST(InstallRulesTest, JobErrorTexts) {
               "지도 설치에 실패하였습니다.\n[복사 중 오류가 발생했습니다.]\n");
     EXPECT_EQ(JobErrorMessage(301, 6),
               "지도 설치에 실패하였습니다.\n[다운로드 중 오류가 발생했습니다.(오류코드 : 6)]\n");
+    // A span that failed on a full disk shows the same code in the window.
+    EXPECT_EQ(JobErrorMessage(301, catalog::kFailSpanDownload | catalog::kFailDiskFull),
+              JobErrorMessage(301, 6));
     EXPECT_EQ(JobErrorMessage(77, -3), "지도 설치에 실패하였습니다.\n[기타 오류 77 -3]\n");
 }
 

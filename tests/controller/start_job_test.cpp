@@ -6,6 +6,7 @@
 #include <chrono>
 
 #include "controller/controller_texts.h"
+#include "controller/install_rules.h"
 #include "frame_fixture.h"
 
 namespace mapvale::controller::test {
@@ -228,6 +229,42 @@ TEST_F(StartJobTest, AWholeJobFromTheWizardPutsThePackageOnTheCard) {
     // The drive watcher runs again, and the finished card now names its device.
     frame.HandleMessage(kMsgDriveChange, kDriveArrived | 'E', 0);
     EXPECT_EQ(frame.state().drives.at('E').model_name, "HX100");
+}
+
+TEST_F(StartJobTest, ACardTooSmallForThePackageIsRefusedBeforeAnythingIsFetched) {
+    // Every file of the package is of every variant (attribute 3), and the user's own files
+    // leave the card less room than the package takes.
+    CMainFrame& frame = SignedInWithCard();
+    MakeSparse(box_.Path("card-E/Movies/trip.mp4"), (off_t{1} << 30) - 100 * 1024);
+    frame.HandleMessage(kMsgDriveChange, kDriveArrived | 'E', 1);
+    DeviceEntry& device = *frame.state().selected_device;
+    EXPECT_GT(device.variant_totals[0], 200 * 1024);
+    frame.ToggleMainScreen(true);
+    device.format_option = 1;
+    device.backup_option = 1;
+    device.install_type = frame.ChooseInstallType();
+    const auto card_listing = [&] {
+        std::string listing;
+        for (const auto& entry :
+             std::filesystem::recursive_directory_iterator(box_.Path("card-E"))) {
+            listing += entry.path().string() + "\n";
+        }
+        return listing;
+    };
+    const std::string card_before = card_listing();
+
+    EXPECT_EQ(frame.StartJob(), 2);
+    ASSERT_EQ(ui_.boxes.size(), 1u);
+    EXPECT_EQ(ui_.boxes[0].text, JobErrorMessage(kErrorCardTooSmall, 0));
+    EXPECT_TRUE(NothingStarted(frame, device));
+    EXPECT_GT(device.needed_kb, 200u);
+    // Nothing was fetched: no span, no package folder, no progress; the card is as it was.
+    EXPECT_FALSE(std::filesystem::exists(DataFolder() + "HX100"));
+    for (const platform::Message& message : queue_.Drain()) {
+        EXPECT_NE(message.message, kMsgDownloadProgress);
+        EXPECT_NE(message.message, kMsgDownloadFileChanged);
+    }
+    EXPECT_EQ(card_listing(), card_before);
 }
 
 TEST_F(StartJobTest, OnlyNewCameraDataOffersToSkipTheFormat) {

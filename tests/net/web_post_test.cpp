@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <thread>
 
 #include "model/messages.h"
@@ -293,6 +294,20 @@ TEST_F(WebPostTest, CancelStopsWithinABlockAndKeepsThePartialFile) {
     EXPECT_GT(*size, 0u);
     EXPECT_LT(*size, 2000000u);
     EXPECT_FALSE(web.busy());
+}
+
+TEST_F(WebPostTest, AFullDiskIsToldApartFromOtherFailures) {
+    box_.Write("content/x.bin", std::string(100000, 'x'));
+    Serve();
+    CWebPOST web;
+    // Every write to /dev/full fails as on a full disk; resuming keeps the device as it is.
+    EXPECT_EQ(web.DownloadToFile(server_->Url("/x.bin"), "/dev/full", true, nullptr, nullptr), 0);
+    EXPECT_EQ(web.last_write_error(), ENOSPC);
+    // The next download starts afresh.
+    EXPECT_EQ(web.DownloadToFile(server_->Url("/missing"), box_.Path("pc/missing"), false, nullptr,
+                                 nullptr),
+              0);
+    EXPECT_EQ(web.last_write_error(), 0);
 }
 
 TEST_F(WebPostTest, FolderThatCannotBeMadeFails) {

@@ -7,6 +7,7 @@
 #include "app/program_folders.h"
 #include "app/startup.h"
 #include "card/drive_text.h"
+#include "catalog/download_job.h"
 #include "controller/controller_texts.h"
 #include "controller/install_rules.h"
 #include "controller/main_frame.h"
@@ -234,6 +235,11 @@ int FollowJob(CMainFrame& frame, FrameLoop& loop, Console& console) {
                      FrameLoop::NowMs());
         if (const std::optional<platform::Message> message = loop.Next(kJobPoll)) {
             frame.HandleMessage(message->message, message->w_param, message->l_param);
+            // The window's text gives only the code; the console names a full disk too.
+            if (message->message == kMsgJobError && message->w_param == catalog::kDownloadFailed &&
+                catalog::DiskWasFull(message->l_param)) {
+                console.Print(kTextDiskFull);
+            }
         }
         if (frame.closed()) {
             printer.Finish();

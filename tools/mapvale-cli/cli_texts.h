@@ -50,6 +50,8 @@ inline constexpr std::string_view kTextPdaNoEasyInstall =
     "PDA 버전에서는 간편설치를 지원하지 않습니다.";
 inline constexpr std::string_view kTextCardTooSmall =
     "* 선택된(입력된) 드라이브의 용량이 작아 설치할 수 없습니다.";
+// After a download error: the PC's disk filled up while a span was written.
+inline constexpr std::string_view kTextDiskFull = "PC의 디스크 공간이 부족합니다.";
 inline constexpr std::string_view kTextHardDiskOnly = "하드 디스크에만 다운로드";
 inline constexpr std::string_view kTextDataFolderFailed = "다운로드 폴더를 만들 수 없습니다: ";
 
