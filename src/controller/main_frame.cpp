@@ -168,7 +168,7 @@ void CMainFrame::HandleMessage(std::uint32_t message, platform::WParam w_param,
     if (destroyed_) {
         return;
     }
-    DeviceEntry* device = state_.selected_device;
+    DeviceEntry* device = JobDevice();
     switch (message) {
         case kWmClose:
             OnClose();
@@ -364,12 +364,18 @@ void CMainFrame::AutoSelect() {
 }
 
 void CMainFrame::SelectDevice(DeviceEntry* device) {
+    if (state_.job_running != 0) {
+        return;
+    }
     const auto found = std::find_if(state_.devices.begin(), state_.devices.end(),
                                     [&](const DeviceEntry& entry) { return &entry == device; });
     state_.selected_device = found != state_.devices.end() ? device : nullptr;
 }
 
 void CMainFrame::SelectDrive(char letter) {
+    if (state_.job_running != 0) {
+        return;
+    }
     state_.selected_drive = state_.drives.count(letter) != 0 ? letter : 0;
 }
 
@@ -509,7 +515,7 @@ std::string CMainFrame::ContentUrl(std::string_view path) const {
 }
 
 std::string CMainFrame::PackageFolder() const {
-    const DeviceEntry* device = state_.selected_device;
+    const DeviceEntry* device = JobDevice();
     return state_.settings.data_folder + (device != nullptr ? device->model_name : "") + "/";
 }
 

@@ -87,7 +87,8 @@ public:
     int AnswerNotice(int answer);
 
     // Selection by the screens (device and drive lists). A drive letter not attached, or a
-    // device not in the list, clears the selection.
+    // device not in the list, clears the selection. Refused while a job runs: the job keeps
+    // the device and the card it was started for.
     void SelectDevice(DeviceEntry* device);
     void SelectDrive(char letter);
 
@@ -114,6 +115,10 @@ private:
 
     // Job pieces.
     bool HasTarget() const;
+    // The device the running job was started for (the selection when no job runs), and the
+    // card it writes to (none for a job without a target, or once that card is gone).
+    DeviceEntry* JobDevice() const;
+    const CardInfo* JobCard() const;
     void PrepareTraffic(const CardInfo& card);
     void RebuildSelectedDrive();
     void ReadCardVersionData(bool clear_format_for_read);
@@ -156,6 +161,9 @@ private:
     int restore_kind_ = 0;
     bool install_expected_ = false;  // the job writes to a card: its end is the install's
     bool install_started_ = false;   // the install job runs beside this job's download
+    // What the running job was started for, fixed when the last question was answered.
+    DeviceEntry* job_device_ = nullptr;
+    char job_drive_ = 0;  // 0: no card (hard disk only, or a download-only unit)
     bool settings_loaded_ = false;
     bool closed_ = false;
     bool destroyed_ = false;

@@ -87,6 +87,19 @@ bool CMainFrame::HasTarget() const {
     return device == nullptr || !(device->kind == 2 && IsPda(*device));
 }
 
+DeviceEntry* CMainFrame::JobDevice() const {
+    return state_.job_running != 0 && job_device_ != nullptr ? job_device_
+                                                             : state_.selected_device;
+}
+
+const CardInfo* CMainFrame::JobCard() const {
+    if (state_.job_running == 0) {
+        return HasTarget() ? state_.SelectedCard() : nullptr;
+    }
+    const auto found = state_.drives.find(job_drive_);
+    return job_drive_ != 0 && found != state_.drives.end() ? &found->second : nullptr;
+}
+
 void CMainFrame::ReenableWizardStart() {
     ui_.EnableStartButton();
 }
@@ -175,10 +188,10 @@ int CMainFrame::StartJob() {
     DeviceEntry* device = state_.selected_device;
     // Every question may let the front end handle messages meanwhile, and a card pulled then
     // leaves the drive map: the job goes on only with the drive the user was asked about.
+    // A card plugged in while the user is asked about the hard disk is no confirmed target
+    // either: the selection must be the one asked about, with or without a card.
     const char asked_drive = state_.selected_drive;
-    const auto drive_still_there = [&] {
-        return asked_drive == 0 || state_.selected_drive == asked_drive;
-    };
+    const auto drive_still_there = [&] { return state_.selected_drive == asked_drive; };
 
     // Target confirmation (the wizard's screens other than the countdown).
     if (device != nullptr && !IsPda(*device) && state_.wizard_screen &&
@@ -364,15 +377,20 @@ int CMainFrame::StartJob() {
         SetUpJobs();
     }
 
-    // Every question is answered: the job is under way from here.
+    // Every question is answered: the job is under way from here, for this device and card.
+    if (!drive_still_there() || state_.selected_device != device) {
+        return 2;
+    }
     pause.keep = true;
+    job_device_ = device;
+    job_drive_ = HasTarget() ? state_.selected_drive : 0;
     state_.job_running = 1;
     device->busy = 1;
     device->job_state = 1;
     ResetJobFigures(*device);
     state_.progress = ProgressTracker{};
     install_started_ = false;
-    install_expected_ = has_target && InstallsOnCard(*device);
+    install_expected_ = job_drive_ != 0 && InstallsOnCard(*device);
     if (state_.main_screen) {
         ui_.SetStartButtonBitmap(kStopButtonBitmap);
         ui_.RepaintProgress();
@@ -394,7 +412,7 @@ int CMainFrame::StartJob() {
 
 int CMainFrame::CancelJob() {
     ReenableWizardStart();
-    DeviceEntry* device = state_.selected_device;
+    DeviceEntry* device = JobDevice();
     if (device == nullptr || state_.job_running == 0) {
         return 0;
     }
@@ -421,7 +439,9 @@ int CMainFrame::CancelJob() {
     ui_.RefreshLists();
 
     catalog::ReadPcState(*device, PackageFolder());
-    if (state_.selected_drive != 0 && device->busy == 0) {
+    job_device_ = nullptr;
+    job_drive_ = 0;
+    if (device == state_.selected_device && state_.selected_drive != 0 && device->busy == 0) {
         catalog::ReadCardState(*device, state_.SelectedCard());
     }
     RebuildSelectedDrive();
@@ -429,11 +449,11 @@ int CMainFrame::CancelJob() {
 }
 
 bool CMainFrame::AskToStopJob() {
-    DeviceEntry* device = state_.selected_device;
+    DeviceEntry* device = JobDevice();
     if (state_.job_running == 0 || device == nullptr) {
         return false;
     }
-    const bool with_card = state_.selected_drive != 0;
+    const bool with_card = job_drive_ != 0;
     if (with_card && device->job_state >= 1 && device->job_state <= 3) {
         Ask(kTextCannotStop, kCaptionCannotStop, Buttons::kOk, Icon::kInformation);
         return false;
@@ -446,13 +466,14 @@ bool CMainFrame::AskToStopJob() {
 }
 
 void CMainFrame::OnDownloadProgress(platform::WParam kb_so_far, platform::LParam kb_total) {
-    DeviceEntry* device = state_.selected_device;
+    DeviceEntry* device = JobDevice();
     if (device == nullptr) {
         return;
     }
-    const CardInfo* card = state_.SelectedCard();
+    const CardInfo* card = JobCard();
     const bool folder_matches = card != nullptr && card->model_name == device->model_name;
-    controller::OnDownloadProgress(*device, state_.progress, HasTarget(), folder_matches, kb_so_far,
+    const bool has_target = state_.job_running != 0 ? job_drive_ != 0 : HasTarget();
+    controller::OnDownloadProgress(*device, state_.progress, has_target, folder_matches, kb_so_far,
                                    kb_total, clock_.Now());
     // The progress area shows the state after every message; only the values change once a
     // second.
@@ -462,7 +483,7 @@ void CMainFrame::OnDownloadProgress(platform::WParam kb_so_far, platform::LParam
 }
 
 void CMainFrame::OnCopyProgress(platform::WParam kb_done, platform::LParam kb_total) {
-    DeviceEntry* device = state_.selected_device;
+    DeviceEntry* device = JobDevice();
     if (device == nullptr) {
         return;
     }
@@ -473,14 +494,14 @@ void CMainFrame::OnCopyProgress(platform::WParam kb_done, platform::LParam kb_to
 }
 
 void CMainFrame::OnDownloadComplete() {
-    DeviceEntry* device = state_.selected_device;
+    DeviceEntry* device = JobDevice();
     if (device == nullptr || state_.job_running == 0) {
         return;
     }
     // Download-only kinds end with the download, though a card is selected: no install would
     // ever send its end. An install that could not start has posted its error, which ends the
     // job when it comes; the download's end is no completion then.
-    if (HasTarget() && install_expected_) {
+    if (install_expected_) {
         if (install_started_) {
             device->download_percent = 100;
             device->remaining_download_seconds = -1;
@@ -491,23 +512,23 @@ void CMainFrame::OnDownloadComplete() {
 }
 
 void CMainFrame::OnInstallComplete() {
-    if (HasTarget() && state_.job_running != 0) {
+    if (state_.job_running != 0 && install_expected_) {
         CompleteJob();
     }
 }
 
 void CMainFrame::CompleteJob() {
-    DeviceEntry* device = state_.selected_device;
+    DeviceEntry* device = JobDevice();
     if (device == nullptr) {
         return;
     }
     // Units whose job is a download only (ORLA units, PDAs) end as a download, card or not.
-    const bool installed = state_.selected_drive != 0 && install_expected_;
+    const bool installed = job_drive_ != 0 && install_expected_;
+    const std::string download_folder = PackageFolder();
     device->job_state = 0;
     device->install_percent = 100;
     device->remaining_copy_seconds = 0;
     CancelJob();
-    const std::string download_folder = PackageFolder();
 
     if (state_.wizard_screen && state_.screen_number == kScreenProgress) {
         ShowScreen(kScreenFinished);

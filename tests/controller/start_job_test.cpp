@@ -113,6 +113,53 @@ TEST_F(StartJobTest, ACardPulledDuringTheQuestionStartsNothing) {
     EXPECT_EQ(frame.state().drives.count('E'), 0u);
 }
 
+// Qt handles messages inside a modal box: a card plugged in while the user is asked about the
+// hard disk would be auto-selected, then backed up and formatted without being asked about.
+TEST_F(StartJobTest, ACardPluggedInDuringTheHardDiskQuestionStartsNothing) {
+    const std::string card = InsertCard('E', "1G", {{"BackUp/mine.dat", "the user's"}});
+    CMainFrame& frame = StartedFrame();
+    Pump();
+    frame.SelectDevice(Device("HX100"));
+    frame.SelectDrive(0);
+    frame.ShowScreen(kScreenOptions);
+    ui_.on_box = [&](const ScriptedUi::Box& box) {
+        if (box.caption == kCaptionConfirmHardDisk) {
+            frame.HandleMessage(kMsgDriveChange, kDriveArrived | 'E', 0);
+        }
+    };
+    EXPECT_EQ(frame.StartJob(), 2);
+    EXPECT_TRUE(NothingStarted(frame, *Device("HX100")));
+    EXPECT_EQ(testing::Sandbox::Read(card + "BackUp/mine.dat"), "the user's");
+    EXPECT_FALSE(std::filesystem::exists(DataFolder() + "HX100"));
+}
+
+// A running job keeps the device and the card it was started for: the screens cannot switch
+// them, and a card that arrives meanwhile is left alone.
+TEST_F(StartJobTest, ARunningJobKeepsItsDeviceAndTarget) {
+    CMainFrame& frame = StartedFrame();
+    Pump();
+    DeviceEntry* device = Device("HX100");
+    frame.SelectDevice(device);
+    frame.SelectDrive(0);
+    frame.ShowScreen(kScreenOptions);
+    ASSERT_EQ(frame.StartJob(), 1);  // the hard-disk question is answered Yes
+    frame.ShowScreen(kScreenProgress);
+
+    const std::string card = InsertCard('E', "1G", {{"BackUp/mine.dat", "the user's"}});
+    frame.HandleMessage(kMsgDriveChange, kDriveArrived | 'E', 0);
+    frame.SelectDrive('E');
+    frame.SelectDevice(Device("KA10") != nullptr ? Device("KA10") : Device("HT300"));
+    EXPECT_EQ(frame.state().selected_drive, 0);
+    EXPECT_EQ(frame.state().selected_device, device);
+
+    ASSERT_TRUE(PumpUntil([&] { return frame.state().screen_number == kScreenFinished; }));
+    EXPECT_TRUE(ui_.Did("open " + DataFolder() + "HX100/")) << ui_.log.back();
+    EXPECT_EQ(device->busy, 0);
+    EXPECT_EQ(frame.state().job_running, 0);
+    EXPECT_EQ(testing::Sandbox::Read(card + "BackUp/mine.dat"), "the user's");
+    EXPECT_FALSE(std::filesystem::exists(card + "HX100.ver"));
+}
+
 TEST_F(StartJobTest, AStartThatEndsWithoutAJobKeepsWatchingTheDrives) {
     CMainFrame& frame = StartedFrame();
     Pump();

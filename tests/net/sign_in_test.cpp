@@ -143,7 +143,7 @@ TEST_F(SignInTest, BuildsTheSortedDeviceListWithFilledCatalogues) {
         int kind;
         int sub_kind;
         std::size_t files;
-    } expected[] = {{"HS200", 1, 1, 5}, {"HT300", 2, 1, 6}, {"HV400", 2, 2, 6}, {"HX100", 8, 1, 5}};
+    } expected[] = {{"HS200", 1, 1, 6}, {"HT300", 2, 1, 8}, {"HV400", 2, 2, 6}, {"HX100", 8, 1, 6}};
     for (const auto& e : expected) {
         const DeviceEntry* device = Device(e.model);
         ASSERT_NE(device, nullptr) << e.model;
