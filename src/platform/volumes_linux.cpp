@@ -334,10 +334,13 @@ std::optional<VolumeSpace> MountTableSource::Space(const Volume& volume) {
 }
 
 Volumes& DefaultVolumes() {
-    static MountTableSource mounts;
-    static VirtualVolumes virtual_volumes(VirtualVolumes::ConfigFileFromEnvironment().value_or(""));
-    static MachineVolumes volumes({&mounts, &virtual_volumes});
-    return volumes;
+    // Never destroyed: a drive watcher's worker left behind at exit may still be inside a scan
+    // while the process ends.
+    static auto* const mounts = new MountTableSource;
+    static auto* const virtual_volumes =
+        new VirtualVolumes(VirtualVolumes::ConfigFileFromEnvironment().value_or(""));
+    static auto* const volumes = new MachineVolumes({mounts, virtual_volumes});
+    return *volumes;
 }
 
 }  // namespace mapvale::platform
