@@ -50,7 +50,7 @@ bool WillInstall(const FileEntry& entry, bool format) {
 std::uint32_t InstallSizeKb(const DeviceEntry& device, bool format) {
     std::int64_t total = 0;
     for (const FileEntry& entry : device.files) {
-        if (WillInstall(entry, format) && entry.file_size > 0) {
+        if (WillInstall(entry, format) && entry.file_size != 0) {
             total += entry.file_size / 1024;
         }
     }

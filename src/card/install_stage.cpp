@@ -160,7 +160,7 @@ bool CInstallJob::CardHasRoom() const {
     std::uint64_t needed = catalog::FormatVersionFile(*device_, &*card_, 0).size();
     std::uint64_t freed = 0;
     for (const FileEntry& entry : device_->files) {
-        if (!WillInstall(entry, format_) || entry.file_size <= 0) {
+        if (!WillInstall(entry, format_) || entry.file_size == 0) {
             continue;
         }
         needed += static_cast<std::uint64_t>(entry.file_size);
@@ -291,7 +291,7 @@ int CInstallJob::InstallOneFile(std::size_t index, FileEntry& entry) {
             return fail(kCopyFailed);
         }
         const std::optional<std::uint64_t> size = platform::FileSize(paths->target);
-        if (!size || static_cast<std::int64_t>(*size) != std::int64_t{entry.file_size}) {
+        if (!size || *size != std::uint64_t{entry.file_size}) {
             if (attempt < kCopyTries) {
                 continue;
             }

@@ -41,11 +41,6 @@ bool SkippedByRun(FileStatus status) {
            status == FileStatus::kCopying || status == FileStatus::kOnCard;
 }
 
-// AG_ZIPSIZE and AG_FILESIZE are 32-bit fields; sizes from 2 GiB up arrive negative.
-std::uint32_t Unsigned32(std::int32_t value) {
-    return static_cast<std::uint32_t>(value);
-}
-
 std::string SpanUrl(std::string_view folder_url, std::string_view span_name) {
     std::string url = std::string(folder_url) + "/" + std::string(span_name);
     std::replace(url.begin(), url.end(), '\\', '/');
@@ -186,7 +181,7 @@ void CDownloadJob::Run() {
         const FileStatus status = entry.status;
         if (status == FileStatus::kDownloaded || status == FileStatus::kCopying ||
             status == FileStatus::kOnCard) {
-            package_bytes_ += Unsigned32(entry.archive_size);
+            package_bytes_ += entry.archive_size;
             ++completed_files_;
         }
     }
@@ -273,7 +268,7 @@ CDownloadJob::FileOutcome CDownloadJob::FetchFile(FileEntry& entry) {
                 progress_.Rearm();
                 net::TransferStatus transfer{&entry.status, &entry.percent,
                                              static_cast<std::int64_t>(file_bytes_),
-                                             Unsigned32(entry.archive_size)};
+                                             entry.archive_size};
                 fetched = web_.DownloadToFile(url, local, true, &file_bytes_, &package_bytes_,
                                               &transfer) == 1;
                 if (fetched) {
@@ -316,8 +311,7 @@ CDownloadJob::FileOutcome CDownloadJob::FetchFile(FileEntry& entry) {
         if (parts == 1) {
             unpacked = UnpackArchive(unpacker, archive) == 1;
         } else {
-            const int joined =
-                VolumeJoin(*folder, entry.archive_name, parts, Unsigned32(entry.archive_size));
+            const int joined = VolumeJoin(*folder, entry.archive_name, parts, entry.archive_size);
             if (cancelled()) {
                 return stop();
             }
@@ -369,7 +363,7 @@ CDownloadJob::FileOutcome CDownloadJob::FetchFile(FileEntry& entry) {
             // scanner, a slow network drive), so it is looked for once a second for a while.
             bool complete = false;
             for (int poll = 0; poll < kSizeCheckPolls && !complete; ++poll) {
-                complete = platform::FileSize(*extracted) == Unsigned32(entry.file_size);
+                complete = platform::FileSize(*extracted) == std::uint64_t{entry.file_size};
                 if (!complete && !Pause(kSizeCheckInterval)) {
                     return stop();
                 }
@@ -392,7 +386,7 @@ CDownloadJob::FileOutcome CDownloadJob::FetchFile(FileEntry& entry) {
         device_->completed_file_count.fetch_add(1);
         ++completed_files_;
         // Whatever the spans really summed to, the package count moves on by the archive size.
-        package_bytes_ = file_start + Unsigned32(entry.archive_size);
+        package_bytes_ = file_start + entry.archive_size;
         if (!program_to_delete.empty() && platform::FileExists(program_to_delete)) {
             platform::DeleteFileForce(program_to_delete);
         }

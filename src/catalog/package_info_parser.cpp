@@ -1,5 +1,7 @@
 #include "catalog/package_info_parser.h"
 
+#include <algorithm>
+#include <limits>
 #include <optional>
 #include <unordered_map>
 #include <utility>
@@ -247,7 +249,7 @@ class Parser {
                 e.file_name = value;
                 break;
             case EntryField::kFileSize:
-                e.file_size = LeadingInt32(value);
+                e.file_size = ParseFileSize(value);
                 break;
             case EntryField::kFolderSize:
                 e.folder_size = LeadingInt32(value);
@@ -273,7 +275,7 @@ class Parser {
                 e.last_part_name = value;
                 break;
             case EntryField::kArchiveSize:
-                e.archive_size = LeadingInt32(value);
+                e.archive_size = ParseFileSize(value);
                 break;
             case EntryField::kPackageNumber:
                 e.package_number = LeadingInt32(value);
@@ -335,6 +337,19 @@ void ParsePackageInfoText(PackageInfo& context, std::string_view text) {
         }
         start = end + 2;
     }
+}
+
+std::uint32_t ParseFileSize(std::string_view text) {
+    constexpr std::uint64_t kLargest = std::numeric_limits<std::uint32_t>::max();
+    std::size_t i = 0;
+    while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) {
+        ++i;
+    }
+    std::uint64_t value = 0;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+        value = std::min(value * 10 + static_cast<std::uint64_t>(text[i] - '0'), kLargest + 1);
+    }
+    return static_cast<std::uint32_t>(std::min(value, kLargest));
 }
 
 std::string LookupVariable(const PackageInfo& context, std::string_view key) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -20,6 +21,12 @@ inline constexpr std::size_t kMaxPackageInfoLineBytes = 1023;
 // AG_LASTNAME absolute, with a drive prefix or a ".." component), or that hold a '|' which the
 // version files cannot carry, are not stored. DEST_PATH is kept relative with '/' separators.
 void ParsePackageInfoText(PackageInfo& context, std::string_view text);
+
+// A file size of the package information file (AG_FILESIZE, AG_ZIPSIZE): bytes as an unsigned
+// 32-bit number (0 to 4 GiB - 1) in decimal text. Leading white space is skipped and reading
+// stops at the first other character; text without digits (a sign included) gives 0, a larger
+// number 4 GiB - 1. Sizes on disk are compared with it as 64-bit unsigned numbers.
+std::uint32_t ParseFileSize(std::string_view text);
 
 // The value of the first variable whose name contains `key`, or the empty string.
 std::string LookupVariable(const PackageInfo& context, std::string_view key);

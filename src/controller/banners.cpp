@@ -24,12 +24,13 @@ BannerLists ParseBannerFile(std::string_view text, std::string_view user_id) {
     BannerLists lists;
     std::size_t begin = 0;
     while (begin < text.size()) {
-        std::size_t end = text.find("\r\n", begin);
+        // Any plain web server may hand the file out with LF alone at the line ends.
+        std::size_t end = text.find('\n', begin);
         if (end == std::string_view::npos) {
             end = text.size();
         }
-        const std::string_view line = Trim(text.substr(begin, end - begin), " \t");
-        begin = end + 2;
+        const std::string_view line = Trim(text.substr(begin, end - begin), " \t\r");
+        begin = end + 1;
         if (line.empty() || line.front() == '#') {
             continue;
         }

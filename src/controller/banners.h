@@ -20,7 +20,7 @@ struct BannerLists {
     std::string start_url;  // the URL of the first valid line of either letter
 };
 
-// Reads a banner file: lines "letter,seconds,URL" separated by CR LF (the last may lack it);
+// Reads a banner file: lines "letter,seconds,URL" ending in CR LF or LF (the last may lack it);
 // '#' lines are comments; a line counts only when its letter field starts with 'S' or 'E' and
 // its seconds exceed 1. `user_id` is appended to every URL as "?userid=<ID>".
 BannerLists ParseBannerFile(std::string_view text, std::string_view user_id);

@@ -139,11 +139,13 @@ void CMainFrame::LoadBanners() {
     const std::string host = state_.servers.HostText(ServerConfig::kContent);
     if (!host.empty() && web_.SendRequest(host, path, answer, 80, "GET", false) == 1) {
         state_.banners = ParseBannerFile(answer.Text(), state_.settings.user_id);
-    } else {
-        const std::string portal =
-            "http://" + state_.servers.HostText(ServerConfig::kPortalStart) + "/";
+    } else if (const std::string portal_host = state_.servers.HostText(ServerConfig::kPortalStart);
+               !portal_host.empty()) {
+        const std::string portal = "http://" + portal_host + "/";
         const BannerEntry fallback{portal, kFallbackBannerSeconds};
         state_.banners = BannerLists{{fallback}, {fallback}, portal};
+    } else {
+        state_.banners = {};  // no page to fall back on: no banner, no timers
     }
     ui_.KillTimer(kTimerS);
     ui_.KillTimer(kTimerE);

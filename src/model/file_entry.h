@@ -31,12 +31,12 @@ struct FileEntry {
     std::string destination_path;     // DEST_PATH: folder on the card, relative
     std::string product_information;  // PRODUCT_INFO
     std::string file_name;            // AG_FILENAME; an item is stored only when not empty
-    std::int32_t file_size = 0;       // AG_FILESIZE, bytes of the extracted file
+    std::uint32_t file_size = 0;      // AG_FILESIZE, bytes of the extracted file (below 4 GiB)
     std::uint32_t crc = 0;            // AG_FILECRC, read as an unsigned 32-bit number
     std::int32_t part_count = 0;      // AG_NUMSPAN
     std::string archive_name;         // AG_ZIPNAME, base.ext
     std::string last_part_name;       // AG_LASTNAME
-    std::int32_t archive_size = 0;    // AG_ZIPSIZE, sum of all spans
+    std::uint32_t archive_size = 0;   // AG_ZIPSIZE, sum of all spans (below 4 GiB)
     std::int32_t folder_size = 0;     // AG_FOLDERSIZE
     std::int32_t depth = 0;           // AG_DEPTH
     std::string folder_name;          // FOLDER_NAME

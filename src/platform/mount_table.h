@@ -58,7 +58,10 @@ using BlockFactsLookup = std::function<BlockFacts(unsigned major, unsigned minor
 std::vector<Volume> VolumesFromMounts(const std::vector<MountEntry>& mounts,
                                       const BlockFactsLookup& facts);
 
-// The real volumes of this machine, re-read at every Current().
+// The real volumes of this machine, re-read at every Current(). The root file system is always
+// among them, first: when the table has no mount on "/" (a chroot, some containers) or cannot be
+// read, it is added from stat("/") (fixed, system; a mount of the same file system elsewhere is
+// then left out as a second mount).
 class MountTableSource final : public VolumeSource {
   public:
     explicit MountTableSource(std::string mountinfo_path = "/proc/self/mountinfo",

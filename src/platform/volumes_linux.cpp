@@ -195,6 +195,22 @@ BlockFacts FactsOfDisk(const fs::path& device_dir, int depth) {
     return facts;
 }
 
+// The root file system as the mount table would have listed it, from what stat tells.
+std::optional<Volume> RootFileSystemVolume() {
+    struct stat info {};
+    if (::stat("/", &info) != 0) {
+        return std::nullopt;
+    }
+    Volume volume;
+    volume.root = "/";
+    volume.kind = VolumeKind::kFixed;
+    volume.system = true;
+    volume.device_number = info.st_dev;
+    volume.id =
+        "dev:" + std::to_string(major(info.st_dev)) + ":" + std::to_string(minor(info.st_dev));
+    return volume;
+}
+
 }  // namespace
 
 std::vector<MountEntry> ParseMountInfo(std::string_view text) {
@@ -314,12 +330,24 @@ MountTableSource::MountTableSource(std::string mountinfo_path, std::string sys_r
 
 std::vector<Volume> MountTableSource::Current() {
     const std::optional<std::string> text = ReadProcFile(mountinfo_path_, kMaxMountInfoBytes);
-    if (!text) {
-        return {};
+    std::vector<Volume> volumes;
+    if (text) {
+        volumes = VolumesFromMounts(ParseMountInfo(*text), [this](unsigned major, unsigned minor) {
+            return ReadBlockFacts(sys_root_, major, minor);
+        });
     }
-    return VolumesFromMounts(ParseMountInfo(*text), [this](unsigned major, unsigned minor) {
-        return ReadBlockFacts(sys_root_, major, minor);
-    });
+    const bool root_listed = std::any_of(volumes.begin(), volumes.end(),
+                                         [](const Volume& volume) { return volume.root == "/"; });
+    if (!root_listed) {
+        // A chroot or a container whose root is a folder of a file system mounted outside it:
+        // the table has no line for "/" (or cannot be read at all), but the root is there and is
+        // the system's drive all the same.
+        if (std::optional<Volume> root = RootFileSystemVolume()) {
+            std::erase_if(volumes, [&](const Volume& volume) { return volume.id == root->id; });
+            volumes.insert(volumes.begin(), std::move(*root));
+        }
+    }
+    return volumes;
 }
 
 std::optional<VolumeSpace> MountTableSource::Space(const Volume& volume) {
@@ -334,10 +362,13 @@ std::optional<VolumeSpace> MountTableSource::Space(const Volume& volume) {
 }
 
 Volumes& DefaultVolumes() {
-    static MountTableSource mounts;
-    static VirtualVolumes virtual_volumes(VirtualVolumes::ConfigFileFromEnvironment().value_or(""));
-    static MachineVolumes volumes({&mounts, &virtual_volumes});
-    return volumes;
+    // Never destroyed: a drive watcher's worker left behind at exit may still be inside a scan
+    // while the process ends.
+    static auto* const mounts = new MountTableSource;
+    static auto* const virtual_volumes =
+        new VirtualVolumes(VirtualVolumes::ConfigFileFromEnvironment().value_or(""));
+    static auto* const volumes = new MachineVolumes({mounts, virtual_volumes});
+    return *volumes;
 }
 
 }  // namespace mapvale::platform

@@ -62,6 +62,10 @@ TEST(InstallSizesTest, OnlyFilesStillToCopyCount) {
     add(FileStatus::kNotInJob, 1, -1);      // given up by the download
     EXPECT_EQ(InstallSizeKb(device, false), 12u);
     EXPECT_EQ(InstallSizeKb(device, true), 16u);  // the format erases what is there
+
+    // A file of 3 GiB (beyond a signed 32-bit size) counts in full.
+    device.files.front().file_size = 3u << 30;
+    EXPECT_EQ(InstallSizeKb(device, false), 8u + (3u << 20));
 }
 
 TEST(BackupFoldersTest, RetentionGoesByTheStampNotByListingOrder) {

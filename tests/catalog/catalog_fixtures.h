@@ -10,7 +10,7 @@
 namespace mapvale::catalog::testing {
 
 // A file entry as the package step leaves it: keyed fields and category attributes 1-6.
-inline FileEntry Entry(std::string name, std::string folder = {}, std::int32_t size = 10,
+inline FileEntry Entry(std::string name, std::string folder = {}, std::uint32_t size = 10,
                        std::int32_t version = 1, std::array<std::int32_t, 6> attributes = {}) {
     FileEntry entry;
     entry.file_name = std::move(name);

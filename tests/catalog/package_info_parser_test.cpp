@@ -195,6 +195,28 @@ TEST(PackageInfoParserTest, ValuesAreCutAtQuotesAndNumbersAreLeadingDigits) {
     EXPECT_EQ(context.entries[0].crc, 0xFFFFFFFFu);
 }
 
+TEST(PackageInfoParserTest, FileSizesAreUnsigned32BitNumbers) {
+    const PackageInfo context = Parse(Crlf({
+        "[FILE_1]",
+        "AG_FILENAME=three_gib.map",
+        "AG_FILESIZE=3221225472",  // 3 GiB: beyond a signed 32-bit number
+        "AG_ZIPSIZE=4294967295",   // the largest size there is
+        "#",
+        "[FILE_2]",
+        "AG_FILENAME=odd.map",
+        "AG_FILESIZE=4294967296",  // too large: the largest size
+        "AG_ZIPSIZE=-5",           // no size
+        "#",
+    }));
+    ASSERT_EQ(context.entries.size(), 2u);
+    EXPECT_EQ(context.entries[0].file_size, 3221225472u);
+    EXPECT_EQ(context.entries[0].archive_size, 4294967295u);
+    EXPECT_EQ(context.entries[1].file_size, 4294967295u);
+    EXPECT_EQ(context.entries[1].archive_size, 0u);
+    EXPECT_EQ(ParseFileSize(" 12 bytes"), 12u);
+    EXPECT_EQ(ParseFileSize("+7"), 0u);
+}
+
 TEST(PackageInfoParserTest, ExpandsVariables) {
     const PackageInfo context = Parse(Crlf({
         "ROOT=abc",

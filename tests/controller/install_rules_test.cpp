@@ -163,6 +163,22 @@ TEST(BannerTest, LinesCommentsAndRotation) {
     EXPECT_EQ(lists.e[1].url, "http://e/2?x=1,2?userid=kim");
     EXPECT_EQ(lists.start_url, "http://a/1?userid=kim");
 
+    // Served with LF alone at the line ends, the same file gives the same lists.
+    std::string lf_only;
+    for (const char c : std::string_view(file)) {
+        if (c != '\r') {
+            lf_only += c;
+        }
+    }
+    for (const std::string& text : {lf_only, lf_only + "\n"}) {
+        const BannerLists lf = ParseBannerFile(text, "kim");
+        ASSERT_EQ(lf.s.size(), lists.s.size());
+        ASSERT_EQ(lf.e.size(), lists.e.size());
+        EXPECT_EQ(lf.s[1].url, lists.s[1].url);
+        EXPECT_EQ(lf.e[1].url, lists.e[1].url);
+        EXPECT_EQ(lf.start_url, lists.start_url);
+    }
+
     EXPECT_EQ(NextBanner(lists.s, lists.s[0].url), &lists.s[1]);
     EXPECT_EQ(NextBanner(lists.s, lists.s[1].url), &lists.s[0]);  // wraps
     EXPECT_EQ(NextBanner(lists.s, "unknown"), &lists.s[0]);

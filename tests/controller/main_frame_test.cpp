@@ -219,9 +219,18 @@ TEST_F(FrameTest, JobErrorsEndTheJobAndTellWhy) {
 }
 
 TEST_F(FrameTest, BannersRotateAndFallBack) {
-    CMainFrame& frame = MakeFrame();  // no servers: the fallback entries
+    CMainFrame& frame = MakeFrame();
+    // No servers at all: no banner file, and no portal page to fall back on.
+    frame.LoadBanners();
+    EXPECT_TRUE(frame.state().banners.s.empty());
+    EXPECT_TRUE(frame.state().banners.e.empty());
+    EXPECT_TRUE(ui_.timers.empty());
+    // With a portal host but still no banner file: the fallback entries.
+    frame.state().servers.Set(ServerConfig::kPortalStart, "portal.example");
     frame.LoadBanners();
     ASSERT_EQ(frame.state().banners.s.size(), 1u);
+    EXPECT_EQ(frame.state().banners.s[0].url, "http://portal.example/");
+    EXPECT_EQ(frame.state().current_e, "http://portal.example/");
     EXPECT_EQ(ui_.timers.at(1), kFallbackBannerSeconds * 1000);
     EXPECT_EQ(ui_.timers.at(2), kFallbackBannerSeconds * 1000);
 

@@ -328,6 +328,18 @@ TEST_F(CliJobTest, CtrlCDuringTheBackupStopsBeforeTheCardIsErased) {
     }
 }
 
+TEST_F(CliJobTest, ACardThatIsNotThereIsNamedBeforeAnyUnitIsAskedFor) {
+    PullCard();
+    Serve();
+
+    const Result run = Run();
+    EXPECT_EQ(run.status, 1) << run.output;
+    EXPECT_TRUE(Contains(run.output, "지정한 메모리카드가 연결되어 있지 않습니다: V"))
+        << run.output;
+    EXPECT_FALSE(Contains(run.output, "설치할 단말기를 정할 수 없습니다.")) << run.output;
+    EXPECT_FALSE(fs::exists(DataPath("HX100")));
+}
+
 TEST_F(CliJobTest, CtrlCCancelsTheJobAndLeavesNoPartialFile) {
     Serve({"--throttle", kSlowRate});
     const auto cli = Start();

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -297,6 +298,45 @@ TEST(MachineVolumesTest, ThisMachinesMountsAreListedSanely) {
         EXPECT_EQ(again[i].letter, listed[i].letter);
         EXPECT_EQ(again[i].root, listed[i].root);
     }
+}
+
+// A chroot or container: the mount table lists what was mounted inside it, but nothing on "/".
+TEST(MachineVolumesTest, TheRootFileSystemIsCEvenWhenTheMountTableDoesNotListIt) {
+    Sandbox box;
+    struct stat root {};
+    ASSERT_EQ(::stat("/", &root), 0);
+    const std::string root_numbers =
+        std::to_string(major(root.st_dev)) + ":" + std::to_string(minor(root.st_dev));
+    const std::string root_again = "33 1 " + root_numbers + " / /mnt/again rw - ext4 /dev/x rw\n";
+    box.Write("mountinfo",
+              "22 1 0:21 / /proc rw,nosuid - proc proc rw\n"
+              "23 1 0:22 / /sys rw,nosuid - sysfs sysfs rw\n" +
+                  root_again + "34 1 199:7 / /media/me/STICK rw,nosuid - vfat /dev/sdz1 rw\n");
+    MountTableSource mounts(box.Path("mountinfo"), box.Path("no-sys"));
+    MachineVolumes volumes({&mounts});
+    const std::vector<Volume> listed = volumes.List();
+    ASSERT_EQ(listed.size(), 2u);  // the second mount of the root's file system is left out
+    EXPECT_EQ(listed[0].letter, 'C');
+    EXPECT_EQ(listed[0].root, "/");
+    EXPECT_EQ(listed[0].kind, VolumeKind::kFixed);
+    EXPECT_TRUE(listed[0].system);
+    EXPECT_FALSE(listed[0].root_ready);
+    EXPECT_EQ(listed[0].device_number, root.st_dev);
+    EXPECT_EQ(listed[1].letter, 'D');
+    EXPECT_EQ(listed[1].root, "/media/me/STICK/");
+    const std::optional<VolumeSpace> space = volumes.Space('C');
+    ASSERT_TRUE(space);
+    EXPECT_GT(space->total_bytes, 0u);
+    EXPECT_EQ(volumes.ForPath(box.Path("data"))->letter, 'C');
+
+    // Without any mount table (no /proc in the chroot) the root is still C:.
+    MountTableSource no_table(box.Path("missing"), box.Path("no-sys"));
+    MachineVolumes bare({&no_table});
+    const std::vector<Volume> only = bare.List();
+    ASSERT_EQ(only.size(), 1u);
+    EXPECT_EQ(only[0].letter, 'C');
+    EXPECT_EQ(only[0].root, "/");
+    EXPECT_TRUE(bare.Space('C'));
 }
 
 }  // namespace

@@ -110,6 +110,17 @@ std::optional<int> PrepareSelection(const CliOptions& options, CMainFrame& frame
         console.Print(kTextNoDevices);
         return kExitNotCompleted;
     }
+    // The card named on the command line comes first: when it is not there, no unit can be
+    // matched to it either, and asking for a unit would point the user the wrong way.
+    std::optional<char> named_card;
+    if (!options.hard_disk && !options.card.empty()) {
+        named_card = FindCard(state.drives, options.card);
+        if (!named_card) {
+            console.Print(std::string(kTextUnknownCard) + options.card);
+            ListDrives(console, state);
+            return kExitNotCompleted;
+        }
+    }
     DeviceEntry* device = state.selected_device;
     if (!options.device.empty()) {
         device = FindDevice(state.devices, options.device);
@@ -127,14 +138,8 @@ std::optional<int> PrepareSelection(const CliOptions& options, CMainFrame& frame
     char drive = state.selected_drive;
     if (options.hard_disk) {
         drive = 0;
-    } else if (!options.card.empty()) {
-        const std::optional<char> found = FindCard(state.drives, options.card);
-        if (!found) {
-            console.Print(std::string(kTextUnknownCard) + options.card);
-            ListDrives(console, state);
-            return kExitNotCompleted;
-        }
-        drive = *found;
+    } else if (named_card) {
+        drive = *named_card;
     } else if (drive == 0) {
         console.Print(state.drives.empty() ? kTextInsertCard : kTextChooseCard);
         ListDrives(console, state);

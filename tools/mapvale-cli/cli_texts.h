@@ -44,7 +44,7 @@ inline constexpr std::string_view kTextChooseDevice =
 inline constexpr std::string_view kTextUnknownDevice = "계정에 없는 단말기입니다: ";
 inline constexpr std::string_view kTextChooseCard =
     "설치할 메모리카드를 정할 수 없습니다. --card 또는 --hard-disk 로 지정해 주세요.";
-inline constexpr std::string_view kTextUnknownCard = "연결된 메모리카드가 아닙니다: ";
+inline constexpr std::string_view kTextUnknownCard = "지정한 메모리카드가 연결되어 있지 않습니다: ";
 inline constexpr std::string_view kTextInsertCard = "메모리카드를 삽입/선택 해주세요.";
 inline constexpr std::string_view kTextPdaNoEasyInstall =
     "PDA 버전에서는 간편설치를 지원하지 않습니다.";
