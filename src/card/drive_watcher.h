@@ -38,7 +38,7 @@ namespace mapvale::card {
 // (not concurrently with each other); the accessors and AnalyseCard from any thread. Messages are
 // only posted, never sent.
 class DriveWatcher {
-  public:
+public:
     static constexpr std::chrono::milliseconds kPeriod{500};
     enum Command : int { kNoCommand = 0, kStop = 1, kReloadEnabled = 2 };
 
@@ -86,7 +86,7 @@ class DriveWatcher {
     // Workers left behind by Stop that have not ended yet.
     std::size_t LeftBehindCount() const;
 
-  private:
+private:
     // Everything the worker touches besides the volumes and the sleeper, owned jointly by the
     // watcher and its worker so that a worker left behind never reaches freed memory.
     struct WorkerState;

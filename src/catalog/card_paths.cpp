@@ -55,8 +55,7 @@ std::string CardVersionFolder(std::string_view product_folder, std::string_view 
     return ProgramFilesVersionFolder(product_folder, card_root);
 }
 
-std::string ProgramFilesVersionFolder(std::string_view product_folder,
-                                      std::string_view card_root) {
+std::string ProgramFilesVersionFolder(std::string_view product_folder, std::string_view card_root) {
     std::string folder = platform::NormalizePath(product_folder);
     while (folder.size() > 1 && folder.back() == '/') {
         folder.pop_back();

@@ -31,7 +31,6 @@ std::string CardVersionFolder(std::string_view product_folder, std::string_view 
 
 // The folder that holds the version file of the "Program Files" package for `product_folder`,
 // whatever package the caller has in mind: where a card is searched for that package's file.
-std::string ProgramFilesVersionFolder(std::string_view product_folder,
-                                      std::string_view card_root);
+std::string ProgramFilesVersionFolder(std::string_view product_folder, std::string_view card_root);
 
 }  // namespace mapvale::catalog

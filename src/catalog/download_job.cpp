@@ -1,9 +1,9 @@
 #include "catalog/download_job.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <array>
 #include <cerrno>
+#include <cstdio>
 #include <optional>
 #include <system_error>
 

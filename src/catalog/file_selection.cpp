@@ -11,7 +11,7 @@ namespace {
 
 // The totals, with a record of which entries they hold so that no file counts twice.
 class Totals {
-  public:
+public:
     explicit Totals(DeviceEntry& device) : device_(device), counted_(device.files.size(), false) {
         device_.download_size = 0;
         device_.installed_size = 0;
@@ -40,7 +40,7 @@ class Totals {
 
     void CountDownloaded() { ++device_.downloaded_count; }
 
-  private:
+private:
     DeviceEntry& device_;
     std::vector<bool> counted_;
 };

@@ -161,7 +161,7 @@ void ResetAfterItem(FileEntry& entry) {
 }
 
 class Parser {
-  public:
+public:
     explicit Parser(PackageInfo& context) : context_(context) {
         context_.variables.clear();
         context_.entries.clear();
@@ -210,7 +210,7 @@ class Parser {
         return true;
     }
 
-  private:
+private:
     void DefineVariable(const std::string& name, std::string value) {
         first_index_.try_emplace(name, context_.variables.size());
         context_.variables.emplace_back(name, std::move(value));

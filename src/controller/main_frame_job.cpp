@@ -88,8 +88,7 @@ bool CMainFrame::HasTarget() const {
 }
 
 DeviceEntry* CMainFrame::JobDevice() const {
-    return state_.job_running != 0 && job_device_ != nullptr ? job_device_
-                                                             : state_.selected_device;
+    return state_.job_running != 0 && job_device_ != nullptr ? job_device_ : state_.selected_device;
 }
 
 const CardInfo* CMainFrame::JobCard() const {

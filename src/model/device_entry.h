@@ -14,12 +14,12 @@ enum class DeviceKind : std::int32_t { kNone = 0, kOrla = 1, kTarno = 2, kVehicl
 
 // What a package version file's header says (PC or card copy).
 struct VersionHeader {
-    std::int32_t map_version = 0;     // field 1
-    std::int32_t second_version = 0;  // field 2, the safe-driving data version
-    std::string package_name;         // field 3
-    std::string version_label;        // field 4
-    std::int32_t colour = 1;          // field 5: 1 normal colours, 2 deep colours
-    std::int32_t option_value = 0;    // field 6
+    std::int32_t map_version = 0;      // field 1
+    std::int32_t second_version = 0;   // field 2, the safe-driving data version
+    std::string package_name;          // field 3
+    std::string version_label;         // field 4
+    std::int32_t colour = 1;           // field 5: 1 normal colours, 2 deep colours
+    std::int32_t option_value = 0;     // field 6
     std::int32_t completion_mark = 0;  // field 7: 1 = the job that wrote it finished
 };
 
@@ -34,9 +34,9 @@ struct DeviceEntry {
     std::string product_line;   // "PDA" makes the package step read MODEL_CAPTION
     std::string caption;
     std::string option_list;
-    std::string model_name;     // also the package name and the package folder's name
-    std::string device_class;   // "PDA" is stored as "P"
-    std::string picture_path;   // full local path of the product picture, or empty
+    std::string model_name;    // also the package name and the package folder's name
+    std::string device_class;  // "PDA" is stored as "P"
+    std::string picture_path;  // full local path of the product picture, or empty
     std::string shared_value;
     std::int32_t registered = 0;
     std::string registration_text;  // empty when registered
@@ -49,8 +49,8 @@ struct DeviceEntry {
     std::int32_t autostart = 0;
     std::int32_t setup_flag = 1;
     std::array<std::int64_t, 3> variant_totals{};  // bytes of the 1 GB, 2 GB and 4 GB variants
-    std::vector<FileEntry> files;                   // the file catalogue, in package order
-    std::vector<std::string> refused_entries;       // entries of the package left out as unsafe
+    std::vector<FileEntry> files;                  // the file catalogue, in package order
+    std::vector<std::string> refused_entries;      // entries of the package left out as unsafe
 
     // Versions: of the package on the server (records), on the PC and on the card.
     std::int32_t server_map_version = 0;
@@ -62,8 +62,8 @@ struct DeviceEntry {
     std::int32_t option_value = 0;  // the device's option value written to version files
 
     // Selection of files for an install type.
-    std::int64_t download_size = 0;    // sum of AG_ZIPSIZE of the selected files
-    std::uint32_t installed_size = 0;  // sum of AG_FILESIZE of the selected files
+    std::int64_t download_size = 0;     // sum of AG_ZIPSIZE of the selected files
+    std::uint32_t installed_size = 0;   // sum of AG_FILESIZE of the selected files
     std::int32_t downloaded_count = 0;  // selected files already downloaded
     std::uint32_t needed_kb = 0;
 

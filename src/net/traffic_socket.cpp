@@ -29,7 +29,9 @@ constexpr std::chrono::milliseconds kConnectPoll(10);
 TrafficSocket::TrafficSocket(app::LogFile* log, platform::Sleeper& sleeper, TrafficLimits limits)
     : log_(log), sleeper_(sleeper), limits_(limits) {}
 
-TrafficSocket::~TrafficSocket() { Close(); }
+TrafficSocket::~TrafficSocket() {
+    Close();
+}
 
 void TrafficSocket::Close() {
     if (fd_ >= 0) {

@@ -3,8 +3,8 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <cctype>
+#include <cerrno>
 #include <charconv>
 #include <cstdio>
 
@@ -43,7 +43,9 @@ std::string ToCp949(std::string_view utf8) {
     return platform::Utf8ToCp949(utf8, platform::InvalidBytes::kReplace).text;
 }
 
-bool IsFailureStatus(long status) { return status == 0 || (status >= 400 && status <= 599); }
+bool IsFailureStatus(long status) {
+    return status == 0 || (status >= 400 && status <= 599);
+}
 
 // libcurl's failures, sorted onto the points where the request can fail (the result codes of
 // SendRequestNoReply):
@@ -318,7 +320,7 @@ struct CWebPOST::Download {
     bool answer_checked = false;   // the current attempt's status was looked at
     bool past_end = false;
     bool cancelled = false;
-    bool failed = false;           // a local write failed or the server refused the file
+    bool failed = false;  // a local write failed or the server refused the file
     std::string content_range;
 
     bool OpenForWriting(bool truncate) {

@@ -63,7 +63,7 @@ std::vector<Volume> VolumesFromMounts(const std::vector<MountEntry>& mounts,
 // read, it is added from stat("/") (fixed, system; a mount of the same file system elsewhere is
 // then left out as a second mount).
 class MountTableSource final : public VolumeSource {
-  public:
+public:
     explicit MountTableSource(std::string mountinfo_path = "/proc/self/mountinfo",
                               std::string sys_root = "/sys");
 
@@ -71,7 +71,7 @@ class MountTableSource final : public VolumeSource {
     // statvfs of the root.
     std::optional<VolumeSpace> Space(const Volume& volume) override;
 
-  private:
+private:
     std::string mountinfo_path_;
     std::string sys_root_;
 };

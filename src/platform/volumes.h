@@ -49,7 +49,7 @@ struct VolumeSpace {
 // Thread safety: Current is called by one MachineVolumes under its lock; Space may run on any
 // thread at the same time as Current (and as other Space calls).
 class VolumeSource {
-  public:
+public:
     virtual ~VolumeSource() = default;
     // The volumes mounted now, without letters, in a stable order.
     virtual std::vector<Volume> Current() = 0;
@@ -62,7 +62,7 @@ class VolumeSource {
 // Thread safety: every member may be called from any thread (the drive watcher lists from its
 // worker while the user-interface thread analyses a card).
 class Volumes {
-  public:
+public:
     virtual ~Volumes() = default;
 
     // Every volume with a letter, in letter order (at most 24: A: and B: are never given).
@@ -92,14 +92,14 @@ class Volumes {
 // free letter from D: up, virtual volumes their declared letter when it is free, else the highest
 // free one from Z: down. A volume that finds no free letter is not listed.
 class MachineVolumes final : public Volumes {
-  public:
+public:
     // The sources are not owned and must outlive this object. Earlier sources get letters first.
     explicit MachineVolumes(std::vector<VolumeSource*> sources);
 
     std::vector<Volume> List() override;
     std::optional<VolumeSpace> Space(char letter) override;
 
-  private:
+private:
     struct Entry {
         Volume volume;
         VolumeSource* source = nullptr;

@@ -22,7 +22,7 @@ std::string Cp949(std::string_view utf8) {
 
 // One virtual card E: of 2 GB in a sandbox folder.
 class CardAnalysisTest : public ::testing::Test {
-  protected:
+protected:
     CardAnalysisTest() {
         std::filesystem::create_directories(box_.Path("card"));
         cards_.Insert({'E', 2 * kGb, box_.Path("card")});

@@ -34,7 +34,7 @@ Message Removed(char letter, int more) {
 // A volume source whose listing hangs, once armed, until it is released: a drive that stops
 // answering while the watcher scans (the scan holds the volumes' lock meanwhile).
 class HangingSource final : public platform::VolumeSource {
-  public:
+public:
     explicit HangingSource(platform::VolumeSource& inner) : inner_(inner) {}
 
     void Arm() {
@@ -67,7 +67,7 @@ class HangingSource final : public platform::VolumeSource {
         return inner_.Space(volume);
     }
 
-  private:
+private:
     platform::VolumeSource& inner_;
     mutable std::mutex mutex_;
     std::condition_variable released_cv_;
@@ -79,7 +79,7 @@ class HangingSource final : public platform::VolumeSource {
 // Cards are folders in a sandbox; the worker's periods pass only when the test moves the fake
 // clock, so everything between two Tick() calls happens "between two ticks".
 class DriveWatcherTest : public ::testing::Test {
-  protected:
+protected:
     platform::VirtualVolumeEntry Card(char letter, std::uint64_t capacity_bytes) {
         const std::string folder = box_.Path(std::string("card-") + letter);
         std::filesystem::create_directories(folder);

@@ -564,9 +564,8 @@ TEST_F(DownloadJobTest, FolderPartsInADestinationFolderAreUnpackedBesideThemselv
     EXPECT_TRUE(Posted(kMsgJobError).empty());
     EXPECT_EQ(device_.files[0].status, FileStatus::kDownloaded);
     EXPECT_EQ(device_.files[1].status, FileStatus::kDownloaded);
-    EXPECT_EQ(FilesIn(folder()),
-              (std::vector<std::string>{"Data/Pics/IMAGE/a.img", "Data/SPOT/spot.dat",
-                                        "TestPack.ver"}));
+    EXPECT_EQ(FilesIn(folder()), (std::vector<std::string>{"Data/Pics/IMAGE/a.img",
+                                                           "Data/SPOT/spot.dat", "TestPack.ver"}));
 }
 
 // A part whose own archive cannot be unpacked would reach the card as nothing at all.

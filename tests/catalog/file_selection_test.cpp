@@ -41,7 +41,7 @@ std::set<std::string> SelectedNames(const DeviceEntry& device) {
 }
 
 class FileSelectionTest : public ::testing::Test {
-  protected:
+protected:
     std::string Folder() const { return sandbox_.Path("PKG"); }
     Sandbox sandbox_;
 };
@@ -127,7 +127,7 @@ TEST_F(FileSelectionTest, DownloadedFilesAreInstalledUnlessTheCardHasThem) {
 }
 
 class ColourRuleTest : public FileSelectionTest {
-  protected:
+protected:
     ColourRuleTest() : device_(Device("PKG", 2, 1)) {
         device_.install_type = 1;
         device_.files = {

@@ -310,8 +310,7 @@ TEST_F(CliJobTest, CtrlCDuringTheBackupStopsBeforeTheCardIsErased) {
     const std::uint64_t video_size = 4 * video.size();
     Serve({"--throttle", kSlowRate});
     const auto cli = Start();
-    ASSERT_TRUE(WaitUntil([&] { return fs::exists(DataPath("HX100/Backup/video")); },
-                          seconds(120)))
+    ASSERT_TRUE(WaitUntil([&] { return fs::exists(DataPath("HX100/Backup/video")); }, seconds(120)))
         << cli->Output();
     cli->Signal(SIGINT);
     const std::optional<int> status = cli->Wait(kRunTimeout);

@@ -63,15 +63,15 @@ TEST_F(WebPostTest, RequestsCarryTheParametersAsSent) {
     Serve();
     CWebPOST web;
     WebResponse response;
-    ASSERT_EQ(web.SendRequest(server_->address(), "/WMK/WMKChkRegist.mms", response, 80, "GET",
-                              false),
-              1);
+    ASSERT_EQ(
+        web.SendRequest(server_->address(), "/WMK/WMKChkRegist.mms", response, 80, "GET", false),
+        1);
     EXPECT_EQ(response.Text(), "200|성공|x");
     EXPECT_EQ(response.length, 10);
 
-    EXPECT_EQ(web.FetchText(server_->address(), "WMK/WMKChkRegist.mms", "a b%+", "홍길동",
-                            "x&y=z", 80),
-              "200|성공|x");
+    EXPECT_EQ(
+        web.FetchText(server_->address(), "WMK/WMKChkRegist.mms", "a b%+", "홍길동", "x&y=z", 80),
+        "200|성공|x");
     auto requests = Requests(2);
     ASSERT_EQ(requests.size(), 2u);
     // No parameters: an empty query and body.
@@ -89,9 +89,9 @@ TEST_F(WebPostTest, RequestsCarryTheParametersAsSent) {
 
     web.ClearParameters();
     web.AddParameter("D1", "post");
-    ASSERT_EQ(web.SendRequest(server_->address(), "/WMK/WMKChkRegist.mms", response, 80, "POST",
-                              false),
-              1);
+    ASSERT_EQ(
+        web.SendRequest(server_->address(), "/WMK/WMKChkRegist.mms", response, 80, "POST", false),
+        1);
     requests = Requests(3);
     EXPECT_EQ(requests[2].method, "POST");
     EXPECT_TRUE(requests[2].query.empty());
@@ -121,8 +121,8 @@ TEST_F(WebPostTest, StatusRules) {
     EXPECT_EQ(web.ProbeUrl(server_->Url("/missing"), box_.Path("probe"), false, &size), 0);
     EXPECT_EQ(web.ProbeUrl(server_->Url("/file.txt"), box_.Path("probe"), false, &size), 1);
     EXPECT_EQ(size, 4u);
-    EXPECT_EQ(web.DownloadToFile(server_->Url("/missing"), box_.Path("out/missing"), false,
-                                 nullptr, nullptr),
+    EXPECT_EQ(web.DownloadToFile(server_->Url("/missing"), box_.Path("out/missing"), false, nullptr,
+                                 nullptr),
               0);
     EXPECT_FALSE(platform::FileExists(box_.Path("out/missing")));  // nothing made for a 404
 
@@ -141,9 +141,8 @@ TEST_F(WebPostTest, NoNetworkFailsAtOnceWithoutARequest) {
     EXPECT_EQ(web.SendRequestNoReply(server_->address(), "/file.txt", 80, "GET", false),
               CWebPOST::kNoConnection);
     EXPECT_EQ(web.SendRequest(server_->address(), "/file.txt", response, 80, "GET", false), 0);
-    EXPECT_EQ(web.DownloadToFile(server_->Url("/file.txt"), box_.Path("f"), false, nullptr,
-                                 nullptr),
-              0);
+    EXPECT_EQ(
+        web.DownloadToFile(server_->Url("/file.txt"), box_.Path("f"), false, nullptr, nullptr), 0);
     // A request that does go through shows the log was being written all along.
     web.SetConnectivityCheck(nullptr);
     EXPECT_EQ(web.SendRequestNoReply(server_->address(), "/file.txt", 80, "GET", false),
@@ -165,8 +164,8 @@ TEST_F(WebPostTest, DownloadReportsProgressPerBlockAndCountsTotals) {
     TransferStatus status{&state, &percent, 100000, 400000};
     std::uint64_t file_counter = 1000;
     std::uint64_t package_counter = 50000;
-    ASSERT_EQ(web.DownloadToFile(server_->Url("/maps/지도1.zip"), box_.Path("pc/maps/a.zip"),
-                                 false, &file_counter, &package_counter, &status),
+    ASSERT_EQ(web.DownloadToFile(server_->Url("/maps/지도1.zip"), box_.Path("pc/maps/a.zip"), false,
+                                 &file_counter, &package_counter, &status),
               1);
     EXPECT_EQ(Sandbox::Read(box_.Path("pc/maps/a.zip")), bytes);
     EXPECT_EQ(file_counter, 301000u);
@@ -188,7 +187,8 @@ TEST_F(WebPostTest, DownloadReportsProgressPerBlockAndCountsTotals) {
     for (std::size_t i = 1; i < messages.size(); i += 2) {
         ASSERT_LE(messages[i - 1].w_param, 301000u);  // blocks never exceed the block size...
         if (i >= 3) {
-            EXPECT_LE(messages[i].w_param - messages[i - 2].w_param, CWebPOST::kBlockSize / 1024 + 1);
+            EXPECT_LE(messages[i].w_param - messages[i - 2].w_param,
+                      CWebPOST::kBlockSize / 1024 + 1);
         }
     }
 }
@@ -266,8 +266,8 @@ TEST_F(WebPostTest, ResumeAppendsTheRemainderAndACompleteFileStays) {
               1);
     EXPECT_EQ(Sandbox::Read(box_.Path("pc/big.bin")), bytes);
     // Without resume the file is written anew.
-    ASSERT_EQ(web.DownloadToFile(server_->Url("/big.bin"), box_.Path("pc/big.bin"), false,
-                                 nullptr, nullptr),
+    ASSERT_EQ(web.DownloadToFile(server_->Url("/big.bin"), box_.Path("pc/big.bin"), false, nullptr,
+                                 nullptr),
               1);
     EXPECT_EQ(Sandbox::Read(box_.Path("pc/big.bin")), bytes);
 }

@@ -119,7 +119,7 @@ TEST(MountTableTest, RootIsAVolumeWhateverItsTypeAndOnlyTheLastMountOnAPointCoun
 
 // A fake sysfs: dev/block/<major>:<minor> links to the device folders as the kernel makes them.
 class FakeSysfs {
-  public:
+public:
     explicit FakeSysfs(const Sandbox& box) : box_(box) {}
 
     void Disk(const std::string& name, const std::string& removable) {
@@ -135,7 +135,7 @@ class FakeSysfs {
     }
     std::string root() const { return box_.Path("sys"); }
 
-  private:
+private:
     const Sandbox& box_;
 };
 
@@ -219,7 +219,7 @@ TEST(DriveLettersTest, RunningOutOfLettersLeavesNewVolumesWithout) {
 
 // A source whose volumes the test sets.
 class ListedSource final : public VolumeSource {
-  public:
+public:
     std::vector<Volume> volumes;
     std::vector<Volume> Current() override { return volumes; }
     std::optional<VolumeSpace> Space(const Volume& volume) override {

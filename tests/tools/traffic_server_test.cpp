@@ -12,22 +12,17 @@
 
 #include <gtest/gtest.h>
 
+#include "support/wire_bytes.h"
+
 #include <initializer_list>
 
 namespace mapvale::servers {
 namespace {
 
-std::string Bytes(std::initializer_list<int> values) {
-    std::string out;
-    for (int value : values) {
-        out.push_back(static_cast<char>(value));
-    }
-    return out;
-}
+using testing::Bytes;
 
-// 'M' "TRA01", two bytes and four bytes of zero, the payload length and the packets to follow.
 std::string Header(std::initializer_list<int> length, std::initializer_list<int> counter) {
-    return Bytes({'M', 'T', 'R', 'A', '0', '1', 0, 0, 0, 0, 0, 0}) + Bytes(length) + Bytes(counter);
+    return testing::TrafficHeader(length, counter);
 }
 
 // Sends `bytes` on a fresh connection and returns everything the server writes back until it

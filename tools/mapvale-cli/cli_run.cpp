@@ -191,7 +191,8 @@ std::optional<int> PrepareSelection(const CliOptions& options, CMainFrame& frame
 // completed.
 std::optional<int> StopJob(CMainFrame& frame, FrameLoop& loop, Console& console, bool to_card) {
     // What the workers already reported comes first, so the stage is the current one.
-    while (const std::optional<platform::Message> message = loop.Next(std::chrono::milliseconds(0))) {
+    while (const std::optional<platform::Message> message =
+               loop.Next(std::chrono::milliseconds(0))) {
         frame.HandleMessage(message->message, message->w_param, message->l_param);
     }
     const ControllerState& state = frame.state();
@@ -209,7 +210,8 @@ std::optional<int> StopJob(CMainFrame& frame, FrameLoop& loop, Console& console,
     }
     frame.CancelJob();
     bool completed = false;
-    while (const std::optional<platform::Message> message = loop.Next(std::chrono::milliseconds(0))) {
+    while (const std::optional<platform::Message> message =
+               loop.Next(std::chrono::milliseconds(0))) {
         completed = completed || (to_card ? message->message == kMsgInstallComplete
                                           : message->message == WM_DOWNLOAD_COMPLETE);
     }

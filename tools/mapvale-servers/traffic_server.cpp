@@ -182,7 +182,9 @@ std::optional<TrafficServerConfig> TrafficServerConfig::Parse(std::string_view t
 
 TrafficServer::TrafficServer(TrafficServerConfig config) : config_(std::move(config)) {}
 
-TrafficServer::~TrafficServer() { Stop(); }
+TrafficServer::~TrafficServer() {
+    Stop();
+}
 
 bool TrafficServer::Start(const std::string& address, std::uint16_t port) {
     sockaddr_in bind_address{};

@@ -413,9 +413,8 @@ private:
         const std::string folder = part == "MAP" ? "TPEG_IMAGE/" : "";
         std::vector<ZipMember> members;
         for (const char* tile : {"Tile001.dat", "Tile002.dat", "Tile003.dat"}) {
-            members.push_back({folder + tile,
-                               {},
-                               SyntheticBytes(model + "/" + part + "/" + tile, 16 * kKiB)});
+            members.push_back(
+                {folder + tile, {}, SyntheticBytes(model + "/" + part + "/" + tile, 16 * kKiB)});
         }
         const std::string stub =
             "MZ" + SyntheticBytes(model + "/" + (part == "MAP" ? "stub" : part + "/stub"), 4094);
