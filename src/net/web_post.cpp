@@ -3,8 +3,8 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include <cctype>
 #include <cerrno>
+#include <cctype>
 #include <charconv>
 #include <cstdio>
 
@@ -40,25 +40,24 @@ std::string ToCp949(std::string_view utf8) {
     return platform::Utf8ToCp949(utf8, platform::InvalidBytes::kReplace).text;
 }
 
-bool IsFailureStatus(long status) {
-    return status == 0 || (status >= 400 && status <= 599);
-}
+bool IsFailureStatus(long status) { return status == 0 || (status >= 400 && status <= 599); }
 
-// Tells a transfer that has stalled (no body byte for the limit, also none before the first)
-// from one that is only slow. Real time, as libcurl's own waits are; while nothing arrives
-// libcurl looks in about once a second, so a stall is seen within a second of the limit.
+// Tells a transfer that has stalled (no byte of a body, either way, for the limit, also none
+// before the first) from one that is only slow. Real time, as libcurl's own waits are; while
+// nothing moves libcurl still looks in at least about once a second, so a stall is seen within a
+// second of the limit.
 class StallWatch {
 public:
     void Start(std::chrono::milliseconds limit) {
         limit_ = limit;
-        received_ = 0;
+        moved_ = 0;
         last_ = std::chrono::steady_clock::now();
     }
-    // `received`: the body bytes of the transfer so far.
-    bool Stalled(curl_off_t received) {
+    // `received` and `sent`: the body bytes of the transfer so far.
+    bool Stalled(curl_off_t received, curl_off_t sent) {
         const auto now = std::chrono::steady_clock::now();
-        if (received != received_) {
-            received_ = received;
+        if (received + sent != moved_) {
+            moved_ = received + sent;
             last_ = now;
             return false;
         }
@@ -67,7 +66,7 @@ public:
 
 private:
     std::chrono::milliseconds limit_{0};
-    curl_off_t received_ = 0;
+    curl_off_t moved_ = 0;
     std::chrono::steady_clock::time_point last_;
 };
 
@@ -83,10 +82,11 @@ struct TransferWatch {
         curl_easy_setopt(easy, CURLOPT_XFERINFODATA, this);
         curl_easy_setopt(easy, CURLOPT_NOPROGRESS, 0L);
     }
-    static int OnProgress(void* user, curl_off_t, curl_off_t received, curl_off_t, curl_off_t) {
+    static int OnProgress(void* user, curl_off_t, curl_off_t received, curl_off_t,
+                          curl_off_t sent) {
         auto* watch = static_cast<TransferWatch*>(user);
         const bool cancelled = watch->cancel != nullptr && watch->cancel->load();
-        return cancelled || watch->stall.Stalled(received) ? 1 : 0;
+        return cancelled || watch->stall.Stalled(received, sent) ? 1 : 0;
     }
 };
 
@@ -493,13 +493,14 @@ struct CWebPOST::Download {
         return size * count;
     }
 
-    static int OnProgress(void* user, curl_off_t, curl_off_t received, curl_off_t, curl_off_t) {
+    static int OnProgress(void* user, curl_off_t, curl_off_t received, curl_off_t,
+                          curl_off_t sent) {
         auto* d = static_cast<Download*>(user);
         if (d->self->cancel_.load()) {
             d->cancelled = true;
             return 1;
         }
-        return d->stall.Stalled(received) ? 1 : 0;
+        return d->stall.Stalled(received, sent) ? 1 : 0;
     }
 
     StallWatch stall;
