@@ -61,6 +61,7 @@ struct CDownloadJob::FileOutcome {
 
 CDownloadJob::CDownloadJob(DownloadJobServices services) : services_(services) {
     web_.SetSleeper(services_.sleeper);
+    web_.SetClock(services_.clock);
     web_.SetProgressWindow(&progress_);
 }
 
@@ -272,11 +273,19 @@ CDownloadJob::FileOutcome CDownloadJob::FetchFile(FileEntry& entry) {
                 fetched = web_.DownloadToFile(url, local, true, &file_bytes_, &package_bytes_,
                                               &transfer) == 1;
                 if (fetched) {
+                    entry.status = FileStatus::kDownloading;
                     ++completed_spans_;
                     break;
                 }
-                if (cancelled() || (attempt < kSpanAttempts && !Pause(kSpanRetryWait))) {
+                if (cancelled()) {
                     return stop();
+                }
+                if (attempt < kSpanAttempts) {
+                    // Shown as retrying until the next attempt's bytes flow.
+                    entry.status = FileStatus::kReconnecting;
+                    if (!Pause(kSpanRetryWait)) {
+                        return stop();
+                    }
                 }
             }
             if (!fetched) {

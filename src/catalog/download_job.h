@@ -88,7 +88,9 @@ struct DownloadJobServices {
 // failure code), or cancelled (no message). Files with status kNotInJob, kDownloaded, kCopying or
 // kOnCard are never touched; every other file is fetched from its first span, so an interrupted
 // file is always fetched whole again, and the download folder and every completed file survive
-// every failure.
+// every failure. A span that stalls (no byte for the stall limit) fails its attempt; while a
+// failed attempt waits for the next, or a dropped connection is re-opened, the file's status is
+// kReconnecting, and kDownloading again once bytes flow.
 //
 // Messages (posted, never sent): 0x902 (1, 0) when a file starts, after which
 // current_file_name() names it; 0x701/0x702 after every block (see CWebPOST::DownloadToFile):
@@ -124,6 +126,10 @@ public:
     // unpacker runs (which is left running), at once during every wait. Nothing happens
     // without a worker.
     void Cancel();
+
+    // How long a span transfer may go without a byte before its attempt fails (default
+    // net::CWebPOST::kStallLimit). Only while idle.
+    void SetTransferStallLimit(std::chrono::milliseconds limit) { web_.SetStallLimit(limit); }
 
     // True from Start until the worker has ended by any path.
     bool running() const { return running_.load(); }

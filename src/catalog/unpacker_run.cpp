@@ -140,7 +140,9 @@ int RunUnpacker(const UnpackerContext& context, const std::vector<std::string>& 
         std::optional<int> exit_code;
         switch (StartAndWait(context, parameters, exit_code)) {
             case StartEnd::kNotLaunched:
-                continue;
+                // No such program, or not one that runs: starting it again changes nothing, and
+                // the size check would only wait out its polls for a file nobody writes.
+                return 0;
             case StartEnd::kCancelled:
             case StartEnd::kStillRunning:
                 return 0;

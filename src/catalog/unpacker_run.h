@@ -56,9 +56,9 @@ int UnpackArchive(const UnpackerContext& context, std::string_view archive,
 // - exit code 0 is success (1); kUnpackerTransientExit waits kUnpackerRetryWait and starts the
 //   program again (0 when cancelled); any other exit code, and a program still running after
 //   the last poll, is failure (0);
-// - when no start succeeded in launching the program, or every start ended with
-//   kUnpackerTransientExit, the result is 1: the caller's size check of the extracted file
-//   decides.
+// - a program that cannot be started at all (missing, not executable) is failure (0) at once;
+// - when every start ended with kUnpackerTransientExit, the result is 1: the caller's size
+//   check of the extracted file decides.
 // Runs on the download worker; waits through the context's sleeper.
 int RunUnpacker(const UnpackerContext& context, const std::vector<std::string>& parameters);
 

@@ -20,9 +20,6 @@ namespace {
 
 // In-memory answers are short texts and lists; anything larger is not an answer of ours.
 constexpr std::size_t kMaxAnswerBytes = 32u << 20;
-// A download whose connection keeps failing to come back gives up after this many attempts in a
-// row that brought no byte, instead of retrying for ever.
-constexpr int kMaxFruitlessReconnects = 30;
 constexpr std::chrono::milliseconds kReconnectWait(100);
 constexpr std::size_t kReadSize = 256 * 1024;
 
@@ -45,6 +42,71 @@ std::string ToCp949(std::string_view utf8) {
 
 bool IsFailureStatus(long status) {
     return status == 0 || (status >= 400 && status <= 599);
+}
+
+// Tells a transfer that has stalled (no byte of a body, either way, for the limit, also none
+// before the first) from one that is only slow. Real time, as libcurl's own waits are; while
+// nothing moves libcurl still looks in at least about once a second, so a stall is seen within a
+// second of the limit.
+class StallWatch {
+public:
+    void Start(std::chrono::milliseconds limit) {
+        limit_ = limit;
+        moved_ = 0;
+        last_ = std::chrono::steady_clock::now();
+    }
+    // `received` and `sent`: the body bytes of the transfer so far.
+    bool Stalled(curl_off_t received, curl_off_t sent) {
+        const auto now = std::chrono::steady_clock::now();
+        if (received + sent != moved_) {
+            moved_ = received + sent;
+            last_ = now;
+            return false;
+        }
+        return now - last_ >= limit_;
+    }
+
+private:
+    std::chrono::milliseconds limit_{0};
+    curl_off_t moved_ = 0;
+    std::chrono::steady_clock::time_point last_;
+};
+
+// The watch of a request or a probe: a stall, and a cancel when a flag is given, end it with
+// CURLE_ABORTED_BY_CALLBACK.
+struct TransferWatch {
+    StallWatch stall;
+    const std::atomic<bool>* cancel = nullptr;
+
+    void Attach(CURL* easy, std::chrono::milliseconds limit) {
+        stall.Start(limit);
+        curl_easy_setopt(easy, CURLOPT_XFERINFOFUNCTION, &OnProgress);
+        curl_easy_setopt(easy, CURLOPT_XFERINFODATA, this);
+        curl_easy_setopt(easy, CURLOPT_NOPROGRESS, 0L);
+    }
+    static int OnProgress(void* user, curl_off_t, curl_off_t received, curl_off_t,
+                          curl_off_t sent) {
+        auto* watch = static_cast<TransferWatch*>(user);
+        const bool cancelled = watch->cancel != nullptr && watch->cancel->load();
+        return cancelled || watch->stall.Stalled(received, sent) ? 1 : 0;
+    }
+};
+
+// The end of a download attempt that is worth re-opening the connection for: the connection was
+// aborted or reset while the answer came, or (once the server had answered) refused. A stall, a
+// timeout and every other failure are not: re-opening would only wait for the same again.
+bool IsDroppedConnection(CURLcode code, bool connected_once) {
+    switch (code) {
+        case CURLE_PARTIAL_FILE:
+        case CURLE_RECV_ERROR:
+        case CURLE_SEND_ERROR:
+        case CURLE_GOT_NOTHING:
+            return true;
+        case CURLE_COULDNT_CONNECT:
+            return connected_once;
+        default:
+            return false;
+    }
 }
 
 // libcurl's failures, sorted onto the points where the request can fail (the result codes of
@@ -138,7 +200,8 @@ CWebPOST::CWebPOST()
     : connectivity_([](std::string_view host) {
           return platform::IsLoopbackHost(host) || platform::HasNetworkConnection();
       }),
-      sleeper_(&platform::DefaultSleeper()) {}
+      sleeper_(&platform::DefaultSleeper()),
+      clock_(&platform::DefaultClock()) {}
 
 CWebPOST::~CWebPOST() {
     cancel_.store(true);
@@ -242,8 +305,8 @@ int CWebPOST::Exchange(std::string_view host, std::string_view path, int port,
     curl.AddHeader("Content-Type: application/x-www-form-urlencoded");
     curl.AddHeader("Expect:");
     // A stalled answer is a failed one.
-    curl_easy_setopt(curl.get(), CURLOPT_LOW_SPEED_LIMIT, 1L);
-    curl_easy_setopt(curl.get(), CURLOPT_LOW_SPEED_TIME, 60L);
+    TransferWatch watch;
+    watch.Attach(curl.get(), stall_limit_);
 
     bool stopped_at_body = false;
     if (body != nullptr) {
@@ -433,14 +496,17 @@ struct CWebPOST::Download {
         return size * count;
     }
 
-    static int OnProgress(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+    static int OnProgress(void* user, curl_off_t, curl_off_t received, curl_off_t,
+                          curl_off_t sent) {
         auto* d = static_cast<Download*>(user);
         if (d->self->cancel_.load()) {
             d->cancelled = true;
             return 1;
         }
-        return 0;
+        return d->stall.Stalled(received, sent) ? 1 : 0;
     }
+
+    StallWatch stall;
 
     CURL* easy = nullptr;
 };
@@ -485,6 +551,7 @@ int CWebPOST::DownloadToFile(std::string_view url, std::string_view local_path, 
     bool connected_once = false;
     int fruitless = 0;
     std::int64_t furthest = d.file_length;
+    std::uint64_t furthest_at = clock_->TickCount();
     for (;;) {
         if (cancel_.load()) {
             break;
@@ -510,9 +577,9 @@ int CWebPOST::DownloadToFile(std::string_view url, std::string_view local_path, 
         curl_easy_setopt(curl.get(), CURLOPT_XFERINFOFUNCTION, &Download::OnProgress);
         curl_easy_setopt(curl.get(), CURLOPT_XFERINFODATA, &d);
         curl_easy_setopt(curl.get(), CURLOPT_NOPROGRESS, 0L);
-        // A connection that stops delivering is treated like a dropped one.
-        curl_easy_setopt(curl.get(), CURLOPT_LOW_SPEED_LIMIT, 1L);
-        curl_easy_setopt(curl.get(), CURLOPT_LOW_SPEED_TIME, 60L);
+        // A connection that stops delivering fails the call; the caller decides whether to try
+        // again.
+        d.stall.Start(stall_limit_);
         std::string range;
         if (d.range_start > 0) {
             range = std::to_string(d.range_start) + "-";
@@ -535,18 +602,21 @@ int CWebPOST::DownloadToFile(std::string_view url, std::string_view local_path, 
             result = !d.past_end || CompleteLengthOf(d.content_range) == d.range_start ? 1 : 0;
             break;
         }
-        const bool dropped = code == CURLE_PARTIAL_FILE || code == CURLE_RECV_ERROR ||
-                             code == CURLE_SEND_ERROR || code == CURLE_GOT_NOTHING ||
-                             code == CURLE_OPERATION_TIMEDOUT ||
-                             (code == CURLE_COULDNT_CONNECT && connected_once);
-        if (!dropped || !connected_once) {
+        if (!connected_once || !IsDroppedConnection(code, connected_once)) {
             break;
         }
         // Only an attempt that took the file further than ever counts as progress: a server
         // that ignores ranges and drops every answer part-way would otherwise go on for ever.
-        fruitless = d.file_length > furthest ? 0 : fruitless + 1;
-        furthest = std::max(furthest, d.file_length);
-        if (fruitless > kMaxFruitlessReconnects) {
+        const std::uint64_t now = clock_->TickCount();
+        if (d.file_length > furthest) {
+            fruitless = 0;
+            furthest = d.file_length;
+            furthest_at = now;
+        } else {
+            ++fruitless;
+        }
+        const auto without_progress = std::chrono::milliseconds(now - furthest_at);
+        if (fruitless > kMaxFruitlessReconnects || without_progress >= kReconnectPatience) {
             break;
         }
         if (status != nullptr && status->state != nullptr) {
@@ -576,6 +646,9 @@ int CWebPOST::DownloadToFile(std::string_view url, std::string_view local_path, 
 
 int CWebPOST::ProbeUrl(std::string_view url, std::string_view local_path, bool create,
                        std::uint64_t* size) {
+    if (cancel_.load()) {
+        return 0;
+    }
     if (create) {
         const std::string path = platform::NormalizePath(local_path);
         const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
@@ -594,6 +667,10 @@ int CWebPOST::ProbeUrl(std::string_view url, std::string_view local_path, bool c
     curl_easy_setopt(curl.get(), CURLOPT_MAXREDIRS, 5L);
     curl_easy_setopt(curl.get(), CURLOPT_WRITEFUNCTION, &StopAtBody);
     curl_easy_setopt(curl.get(), CURLOPT_WRITEDATA, &stopped_at_body);
+    // A server that accepts and never answers must not hold the caller for ever.
+    TransferWatch watch;
+    watch.cancel = &cancel_;
+    watch.Attach(curl.get(), stall_limit_);
     const CURLcode code = curl_easy_perform(curl.get());
     if (code != CURLE_OK && !(code == CURLE_WRITE_ERROR && stopped_at_body)) {
         return 0;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -60,6 +61,14 @@ public:
 
     // A file download writes, reports and checks for cancel in blocks of this size.
     static constexpr std::size_t kBlockSize = 40960;
+    // A transfer that brings no byte for this long has stalled and fails (the default of
+    // SetStallLimit).
+    static constexpr std::chrono::seconds kStallLimit{60};
+    // A download's dropped connection is re-opened at most this many times in a row without the
+    // file getting further...
+    static constexpr int kMaxFruitlessReconnects = 30;
+    // ...and never once the file has not got further for this long.
+    static constexpr std::chrono::minutes kReconnectPatience{2};
 
     CWebPOST();
     virtual ~CWebPOST();
@@ -82,18 +91,24 @@ public:
                           std::string_view d2, std::string_view d3, int port);
     // Downloads `url` into `local_path` (its folders are created). With `resume` the file is
     // continued from its current length. Posts 0x701/0x702 to the progress window after every
-    // block. A dropped connection is re-opened and continued where the file ends, so the file
-    // holds the resource's bytes once. On success adds the expected total to both counters and
-    // returns 1; 0 on failure or cancel (the partial file stays).
+    // block. A connection that is aborted or reset (or refused when re-opened) is re-opened and
+    // continued where the file ends, so the file holds the resource's bytes once; the state of
+    // `status` is kReconnecting meanwhile. The re-opening stops after kMaxFruitlessReconnects in
+    // a row, or kReconnectPatience, without the file getting further. A stall (see
+    // SetStallLimit), a timeout or any other failure ends the call at once. On success adds the
+    // expected total to both counters and returns 1; 0 on failure or cancel (the partial file
+    // stays).
     int DownloadToFile(std::string_view url, std::string_view local_path, bool resume,
                        std::uint64_t* progress_bytes, std::uint64_t* progress_package_bytes,
                        TransferStatus* status = nullptr);
     // 1 when the server answers `url` with 416 or a status outside 400-599; the content length,
-    // when sent, goes to `size`. With `create` an empty local file is made first.
+    // when sent, goes to `size`. With `create` an empty local file is made first. A server that
+    // stalls (see SetStallLimit) and a cancel, also one before the call, give 0.
     int ProbeUrl(std::string_view url, std::string_view local_path, bool create,
                  std::uint64_t* size);
 
-    // Stops a running file download after at most one more block. Any thread.
+    // Stops a running file download after at most one more block, and a running probe. Any
+    // thread.
     void Cancel() { cancel_.store(true); }
     void ClearCancel() { cancel_.store(false); }
     bool cancelled() const { return cancel_.load(); }
@@ -113,6 +128,11 @@ public:
     void SetConnectivityCheck(std::function<bool(std::string_view host)> check);
     // The waits between reconnections of a download (default: real time).
     void SetSleeper(platform::Sleeper* sleeper) { sleeper_ = sleeper; }
+    // What kReconnectPatience is measured on (default: the machine's clock).
+    void SetClock(platform::Clock* clock) { clock_ = clock; }
+    // How long a request, probe or download may go without a byte of the answer's body (or
+    // before its first) until it fails; default kStallLimit.
+    void SetStallLimit(std::chrono::milliseconds limit) { stall_limit_ = limit; }
 
     // The query/body string of the current parameters ("D1=a&D2=b").
     std::string ParameterString() const;
@@ -143,6 +163,8 @@ private:
     std::int64_t progress_tag_ = 0;
     std::function<bool(std::string_view host)> connectivity_;
     platform::Sleeper* sleeper_;
+    platform::Clock* clock_;
+    std::chrono::milliseconds stall_limit_ = kStallLimit;
 };
 
 }  // namespace mapvale::net

@@ -149,8 +149,13 @@ bool UpdateJob::Unpack(const std::string& archive) {
     if (process == nullptr) {
         return false;
     }
-    // The unpacker writes into the program folder, so it is waited for even after a cancel.
-    while (!process->Wait(kUnpackerPoll)) {
+    // A cancel ends the wait and leaves the program running: the dialog has already ended, and
+    // the list is not recorded, so the next start sees the same entries again.
+    for (auto waited = std::chrono::milliseconds(0); !process->Wait(kUnpackerPoll);
+         waited += kUnpackerPoll) {
+        if (cancel_.load() || waited + kUnpackerPoll >= setup_.unpacker_wait_limit) {
+            return false;
+        }
     }
     return process->ExitCode() == 0;
 }

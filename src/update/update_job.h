@@ -28,6 +28,9 @@ inline constexpr std::string_view kStagingFolder = "tmp/";
 inline constexpr std::chrono::milliseconds kTrayCloseWait{1000};
 // How often the end of the unpacker is looked for (it may be seen earlier).
 inline constexpr std::chrono::milliseconds kUnpackerPoll{100};
+// An unpacker still running after this long is given up (its archive then counts as not
+// installed), as the download engine gives up one start of it.
+inline constexpr std::chrono::milliseconds kUnpackerWaitLimit{std::chrono::minutes(20)};
 
 // Which program runs the update: the updater (patch area kUpdaterPatchArea, progress to its
 // dialog) or the tray agent (kTrayPatchArea, no progress window).
@@ -45,6 +48,8 @@ struct UpdateSetup {
     platform::ProcessLauncher* launcher = nullptr;
     platform::InstanceService* instances = nullptr;
     platform::Sleeper* sleeper = nullptr;  // the tray agent's close wait and download retries
+    // How long an unpacker is waited for (tests shorten it).
+    std::chrono::milliseconds unpacker_wait_limit = kUnpackerWaitLimit;
 };
 
 // How one server entry came out of a run.
@@ -96,12 +101,15 @@ public:
     bool Start();
     // The work, in order: the staging folder is emptied; a size pass probes every entry that is
     // not current; a download pass fetches each into the staging folder and unpacks archives
-    // with ZipModule (archive-only call, run in the program folder); unless cancelled, an
-    // install pass puts the other files in place (InstallPatchFile), the staging folder is
-    // deleted, the list is recorded (RecordedPatchList), 0x802 goes to the window and the tray
-    // agent is closed (when it answers, then kTrayCloseWait) and started with "-UPDATE".
+    // with ZipModule (archive-only call, run in the program folder; waited for until it ends,
+    // for at most unpacker_wait_limit, or until a cancel, which leaves it running); unless
+    // cancelled, an install pass puts the other files in place (InstallPatchFile), the staging
+    // folder is deleted, the list is recorded (RecordedPatchList), 0x802 goes to the window and
+    // the tray agent is closed (when it answers, then kTrayCloseWait) and started with
+    // "-UPDATE".
     int Run();
-    // Stops the work at the next file or download block; nothing more is installed. Any thread.
+    // Stops the work at the next file, probe, download block or unpacker poll; nothing more is
+    // installed. Any thread.
     void Cancel();
     bool cancelled() const { return cancel_.load(); }
     // Waits for a started worker; its result (kRunCancelled when none was started).

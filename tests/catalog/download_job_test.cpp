@@ -20,6 +20,7 @@
 #include "platform/message_queue.h"
 #include "platform/mount_table.h"
 #include "support/server_process.h"
+#include "support/stalling_server.h"
 #include "support/test_child.h"
 
 namespace mapvale::catalog {
@@ -388,6 +389,46 @@ TEST_F(DownloadJobTest, SpanFailingFiveTimesStopsTheRunWithCode6) {
     EXPECT_TRUE(launcher_.starts().empty());
 }
 
+TEST_F(DownloadJobTest, SpanStallingMidBodyFailsEachAttemptAndShowsTheRetrying) {
+    Serve();
+    AddFile("Korea.gpi", "Korea.zip", 1, {{"Korea.gpi", Content(200000, 11)}});
+    FileEntry& entry = device_.files[0];
+    // The span's server sends part of it and then nothing more, on every connection.
+    mapvale::testing::StallingServer stalling;
+    ASSERT_TRUE(stalling.ok());
+    const std::string span = Sandbox::Read(box_.Path("content/pkg/Korea.zip"));
+    stalling.StallWith(span.size(), span.substr(0, 50000));
+    entry.information_path = stalling.Url("/pkg");
+    // Whether the file shows downloading again while each attempt's bytes are there...
+    std::vector<bool> downloading_again;
+    stalling.on_stall = [&](std::size_t) {
+        downloading_again.push_back(
+            WaitUntil([&] { return entry.status.load() == FileStatus::kDownloading; }));
+    };
+    // ...and what it shows while a failed attempt waits for the next.
+    std::vector<FileStatus> while_waiting;
+    sleeper_.on_wait = [&](std::chrono::milliseconds duration, std::size_t) {
+        if (duration == kSpanRetryWait) {
+            while_waiting.push_back(entry.status.load());
+        }
+    };
+    MakeJob();
+    job_->SetTransferStallLimit(200ms);
+    ASSERT_EQ(job_->Start(), 1);
+    ASSERT_TRUE(WaitUntil([&] { return !job_->running(); }, kRunTimeout));
+    job_->Cancel();
+    stalling.Stop();
+
+    // One connection per attempt: a stall is not reconnected within the attempt.
+    EXPECT_EQ(stalling.paths(), std::vector<std::string>(kSpanAttempts, "/pkg/Korea.zip"));
+    EXPECT_EQ(while_waiting, std::vector<FileStatus>(kSpanAttempts - 1, FileStatus::kReconnecting));
+    EXPECT_EQ(downloading_again, std::vector<bool>(kSpanAttempts, true));
+    EXPECT_EQ(Posted(kMsgJobError), (std::vector<Message>{{kMsgJobError, 301, 6}}));
+    EXPECT_EQ(entry.status, FileStatus::kToFetch);
+    EXPECT_EQ(entry.percent, 0);
+    EXPECT_TRUE(launcher_.starts().empty());
+}
+
 TEST_F(DownloadJobTest, CancelDuringTheFifthAttemptPostsNoError) {
     Serve({"--throttle", "200000"});
     AddFile("Korea.gpi", "Korea.zip", 2, {{"Korea.gpi", Content(60000, 5)}});
@@ -508,6 +549,28 @@ TEST_F(TransientUnpackerTest, ThreeTransientExitsWithoutTheFileFailTheSizeCheck)
     EXPECT_EQ(Posted(kMsgJobError), (std::vector<Message>{{kMsgJobError, 301, 1}}));
     EXPECT_EQ(device_.files[0].status, FileStatus::kNotInJob);
     EXPECT_EQ(FilesIn(folder()), std::vector<std::string>{"TestPack.ver"});
+}
+
+TEST_F(DownloadJobTest, UnpackerThatCannotBeStartedFailsTheFileAtOnceWithCode3) {
+    Serve();
+    AddFile("Korea.gpi", "Korea.zip", 2, {{"Korea.gpi", Content(30000, 12)}});
+    std::filesystem::create_directories(box_.Path("no-unpacker"));
+    box_.Write("not-runnable/ZipModule", "#!/bin/sh\nexit 0\n");  // lacks the execute bit
+    for (const std::string program_folder : {"no-unpacker", "not-runnable"}) {
+        SCOPED_TRACE(program_folder);
+        posted_.clear();
+        const std::size_t starts_before = launcher_.starts().size();
+        const std::size_t size_polls_before = sleeper_.CountOf(kSizeCheckInterval);
+
+        Run(box_.Path(program_folder));
+
+        EXPECT_EQ(Posted(kMsgJobError), (std::vector<Message>{{kMsgJobError, 301, 3}}));
+        EXPECT_EQ(device_.files[0].status, FileStatus::kNotInJob);
+        EXPECT_EQ(launcher_.starts().size(), starts_before + 1);  // tried once, in the first pass
+        EXPECT_EQ(sleeper_.CountOf(kSizeCheckInterval), size_polls_before);  // nothing waited for
+        EXPECT_EQ(FilesIn(folder()), std::vector<std::string>{"TestPack.ver"});
+        device_.files[0].status = FileStatus::kToFetch;
+    }
 }
 
 // A self-extracting program: a stub in front of a zip archive.

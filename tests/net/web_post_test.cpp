@@ -12,6 +12,7 @@
 #include "platform/message_queue.h"
 #include "support/sandbox.h"
 #include "support/server_process.h"
+#include "support/stalling_server.h"
 
 namespace mapvale::net {
 namespace {
@@ -20,7 +21,9 @@ using testing::LoggedRequest;
 using testing::ReadRequestLog;
 using testing::Sandbox;
 using testing::ServerProcess;
+using testing::StallingServer;
 using testing::WaitUntil;
+using namespace std::chrono_literals;
 
 // Bytes that differ at every offset, so a duplicated or skipped block shows.
 std::string Pattern(std::size_t size) {
@@ -34,6 +37,33 @@ std::string Pattern(std::size_t size) {
     }
     return bytes;
 }
+
+// Reconnection waits on a fake clock that pass `step` each (their own length when zero), noting
+// the clock and the file's state at every one.
+class RecordingSleeper final : public platform::Sleeper {
+public:
+    RecordingSleeper(platform::FakeClock& clock, const SharedValue<FileStatus>* state,
+                     std::chrono::milliseconds step = 0ms)
+        : clock_(clock), state_(state), step_(step) {}
+
+    void Sleep(std::chrono::milliseconds duration) override {
+        at_ms.push_back(clock_.NowMs());
+        states.push_back(state_ != nullptr ? state_->load() : FileStatus::kNotInJob);
+        clock_.Advance(step_ > 0ms ? step_ : duration);
+    }
+    bool WaitFor(platform::Event&, std::chrono::milliseconds timeout) override {
+        Sleep(timeout);
+        return false;
+    }
+
+    std::vector<std::int64_t> at_ms;
+    std::vector<FileStatus> states;
+
+private:
+    platform::FakeClock& clock_;
+    const SharedValue<FileStatus>* state_;
+    std::chrono::milliseconds step_;
+};
 
 class WebPostTest : public ::testing::Test {
 protected:
@@ -199,15 +229,21 @@ TEST_F(WebPostTest, ResetMidBodyReconnectsAndKeepsEveryByteOnce) {
     Serve({"--reset-after", "123457"});
     CWebPOST web;
     platform::FakeClock clock;
-    platform::FakeSleeper sleeper(clock);
-    web.SetSleeper(&sleeper);
     SharedValue<FileStatus> state = FileStatus::kToFetch;
+    RecordingSleeper sleeper(clock, &state);
+    web.SetSleeper(&sleeper);
+    web.SetClock(&clock);
     TransferStatus status{&state, nullptr, 0, 1000000};
     ASSERT_EQ(web.DownloadToFile(server_->Url("/span.000"), box_.Path("span.000"), true, nullptr,
                                  nullptr, &status),
               1);
     EXPECT_EQ(Sandbox::Read(box_.Path("span.000")), bytes);
-    EXPECT_GE(sleeper.Sleeps().size(), 1u);  // the 100 ms pause before reconnecting
+    // Shown as reconnecting during the pause before each reconnection, downloading once bytes
+    // flow again.
+    ASSERT_GE(sleeper.states.size(), 1u);
+    EXPECT_EQ(sleeper.states,
+              std::vector<FileStatus>(sleeper.states.size(), FileStatus::kReconnecting));
+    EXPECT_EQ(state.load(), FileStatus::kDownloading);
     const auto requests = Requests(2);
     EXPECT_TRUE(requests[0].range.empty());
     bool ranged = false;
@@ -246,6 +282,75 @@ TEST_F(WebPostTest, ConnectionThatNeverGetsFurtherIsGivenUp) {
               0);
     EXPECT_GT(sleeper.Sleeps().size(), 10u);
     EXPECT_LT(sleeper.Sleeps().size(), 100u);
+}
+
+TEST_F(WebPostTest, ReconnectingEndsOnceTheFileHasNotGotFurtherForThePatience) {
+    box_.Write("content/span.004", Pattern(100000));
+    // Every answer starts over and is cut at the same place; each reconnection takes long (a
+    // minute of the fake clock), so the time runs out long before the count.
+    Serve({"--reset-after", "30000", "--reset-every", "1", "--ignore-range"});
+    CWebPOST web;
+    platform::FakeClock clock;
+    RecordingSleeper sleeper(clock, nullptr, 1min);
+    web.SetSleeper(&sleeper);
+    web.SetClock(&clock);
+    const std::int64_t start_ms = clock.NowMs();
+    EXPECT_EQ(web.DownloadToFile(server_->Url("/span.004"), box_.Path("span.004"), false, nullptr,
+                                 nullptr),
+              0);
+    ASSERT_FALSE(sleeper.at_ms.empty());
+    EXPECT_LT(sleeper.at_ms.size(), static_cast<std::size_t>(CWebPOST::kMaxFruitlessReconnects));
+    const auto patience = std::chrono::milliseconds(CWebPOST::kReconnectPatience).count();
+    for (const std::int64_t at : sleeper.at_ms) {
+        EXPECT_LT(at - start_ms, patience);  // no reconnection once the patience is spent
+    }
+}
+
+TEST_F(WebPostTest, SpanStallingMidBodyFailsWithoutReconnecting) {
+    const std::string bytes = Pattern(100000);
+    StallingServer server;
+    ASSERT_TRUE(server.ok());
+    server.StallWith(bytes.size(), bytes.substr(0, 30000));
+    CWebPOST web;
+    web.SetStallLimit(200ms);
+    platform::FakeClock clock;
+    SharedValue<FileStatus> state = FileStatus::kToFetch;
+    RecordingSleeper sleeper(clock, &state);
+    web.SetSleeper(&sleeper);
+    web.SetClock(&clock);
+    TransferStatus status{&state, nullptr, 0, 100000};
+    EXPECT_EQ(web.DownloadToFile(server.Url("/span.005"), box_.Path("span.005"), true, nullptr,
+                                 nullptr, &status),
+              0);
+    EXPECT_EQ(server.paths(), std::vector<std::string>{"/span.005"});  // asked once
+    EXPECT_TRUE(sleeper.at_ms.empty());
+    EXPECT_EQ(Sandbox::Read(box_.Path("span.005")), bytes.substr(0, 30000));  // the part stays
+    EXPECT_FALSE(web.busy());
+}
+
+TEST_F(WebPostTest, ProbeOfASilentServerEndsAtTheStallLimitOrACancel) {
+    StallingServer server;  // takes the connection and the request, and never answers
+    ASSERT_TRUE(server.ok());
+    CWebPOST web;
+    web.SetStallLimit(200ms);
+    std::uint64_t size = 7;
+    EXPECT_EQ(web.ProbeUrl(server.Url("/Mapvale.zip"), {}, false, &size), 0);
+    EXPECT_EQ(size, 7u);
+
+    // A limit the test would never see the end of: only the cancel, from another thread, ends
+    // the probe.
+    CWebPOST waiting;
+    waiting.SetStallLimit(std::chrono::hours(10));
+    int result = -1;
+    std::thread prober(
+        [&] { result = waiting.ProbeUrl(server.Url("/ZipModule.zip"), {}, false, &size); });
+    ASSERT_TRUE(WaitUntil([&] { return server.held() == 2; }));
+    waiting.Cancel();
+    prober.join();
+    EXPECT_EQ(result, 0);
+    // Once cancelled, nothing more is asked.
+    EXPECT_EQ(waiting.ProbeUrl(server.Url("/MapvaleTray.zip"), {}, false, &size), 0);
+    EXPECT_EQ(server.paths(), (std::vector<std::string>{"/Mapvale.zip", "/ZipModule.zip"}));
 }
 
 TEST_F(WebPostTest, ResumeAppendsTheRemainderAndACompleteFileStays) {

@@ -14,6 +14,7 @@
 #include "platform/message_queue.h"
 #include "support/sandbox.h"
 #include "support/server_process.h"
+#include "support/stalling_server.h"
 #include "update/check_decision.h"
 #include "update/tray_self_update.h"
 #include "update/update_texts.h"
@@ -346,6 +347,72 @@ TEST_F(UpdateJobTest, ACancelInstallsNothing) {
                     message.message == kMsgDownloadProgress)
             << message.message;
     }
+}
+
+TEST_F(UpdateJobTest, ACancelEndsTheSizeProbeOfASilentServer) {
+    LocalList("1|0|big.bin\r\n");
+    // The list is answered; the probe of the file gets no answer at all.
+    testing::StallingServer server;
+    ASSERT_TRUE(server.ok());
+    server.Answer(std::string(kUpdaterPatchArea) + "UpdateInfo.txt", "2|0|big.bin\r\n");
+    UpdateSetup setup = Setup();
+    setup.host = server.address();
+    UpdateJob job(setup);
+    ASSERT_EQ(job.Check(), UpdateJob::kCheckUpdatesListed);
+    ASSERT_TRUE(job.Start());
+
+    ASSERT_TRUE(WaitUntil([&] { return server.held() == 1; }));
+    job.Cancel();
+    EXPECT_EQ(job.Wait(), UpdateJob::kRunCancelled);
+    EXPECT_EQ(RecordedList(), "1|0|big.bin\r\n");
+    EXPECT_EQ(server.paths().back(), std::string(kUpdaterPatchArea) + "big.bin");
+}
+
+// An unpacker that notes its process id and then never ends.
+class HangingUnpackerTest : public UpdateJobTest {
+protected:
+    void SetUp() override {
+        UpdateJobTest::SetUp();
+        pid_file_ = box_.Path("unpacker.pid");
+        const std::string path = box_.Write(
+            "program/ZipModule", "#!/bin/sh\necho $$ > '" + pid_file_ + "'\nexec sleep 300\n");
+        ::chmod(path.c_str(), 0755);
+        LocalList("1|1|Tool.dll\r\n");
+        ServerList("2|1|Tool.dll\r\n");
+        Offer("Tool.zip", "an archive the unpacker never gets through");
+        Serve();
+    }
+    void TearDown() override {
+        if (pid() > 0) {
+            ::kill(pid(), SIGKILL);
+        }
+    }
+    int pid() const { return std::atoi(Sandbox::Read(pid_file_).c_str()); }
+
+    std::string pid_file_;
+};
+
+TEST_F(HangingUnpackerTest, ACancelEndsTheWaitAndLeavesItRunning) {
+    UpdateJob job(Setup());
+    ASSERT_EQ(job.Check(), UpdateJob::kCheckUpdatesListed);
+    ASSERT_TRUE(job.Start());
+    ASSERT_TRUE(WaitUntil([&] { return pid() > 0; }, 30s));
+
+    job.Cancel();
+    EXPECT_EQ(job.Wait(), UpdateJob::kRunCancelled);
+    EXPECT_EQ(::kill(pid(), 0), 0);  // still running
+    EXPECT_EQ(RecordedList(), "1|1|Tool.dll\r\n");
+}
+
+TEST_F(HangingUnpackerTest, AnUnpackerThatNeverEndsIsGivenUp) {
+    UpdateSetup setup = Setup();
+    setup.unpacker_wait_limit = 300ms;
+    UpdateJob job(setup);
+    ASSERT_EQ(job.Check(), UpdateJob::kCheckUpdatesListed);
+    EXPECT_EQ(job.Run(), UpdateJob::kRunUnchanged);
+    EXPECT_EQ(job.outcomes(), std::vector<EntryOutcome>{EntryOutcome::kFailed});
+    EXPECT_EQ(RecordedList(), "1|1|Tool.dll\r\n");  // tried again next time
+    EXPECT_FALSE(platform::FolderExists(program_ + "tmp"));
 }
 
 TEST_F(UpdateJobTest, TheDecisionFollowsTheCheckAndTheRightsToWrite) {
