@@ -1,6 +1,7 @@
 #include "catalog/download_job.h"
 
 #include <gtest/gtest.h>
+
 #include <sched.h>
 #include <signal.h>
 #include <spawn.h>
@@ -10,6 +11,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <mutex>
 
 #include "catalog/download_fixture.h"
 #include "catalog/download_space.h"
@@ -400,10 +402,14 @@ TEST_F(DownloadJobTest, SpanStallingMidBodyFailsEachAttemptAndShowsTheRetrying) 
     stalling.StallWith(span.size(), span.substr(0, 50000));
     entry.information_path = stalling.Url("/pkg");
     // Whether the file shows downloading again while each attempt's bytes are there...
+    // (Each connection has a thread of its own on the server.)
+    std::mutex seen_mutex;
     std::vector<bool> downloading_again;
     stalling.on_stall = [&](std::size_t) {
-        downloading_again.push_back(
-            WaitUntil([&] { return entry.status.load() == FileStatus::kDownloading; }));
+        const bool seen =
+            WaitUntil([&] { return entry.status.load() == FileStatus::kDownloading; });
+        std::lock_guard lock(seen_mutex);
+        downloading_again.push_back(seen);
     };
     // ...and what it shows while a failed attempt waits for the next.
     std::vector<FileStatus> while_waiting;
@@ -422,7 +428,10 @@ TEST_F(DownloadJobTest, SpanStallingMidBodyFailsEachAttemptAndShowsTheRetrying) 
     // One connection per attempt: a stall is not reconnected within the attempt.
     EXPECT_EQ(stalling.paths(), std::vector<std::string>(kSpanAttempts, "/pkg/Korea.zip"));
     EXPECT_EQ(while_waiting, std::vector<FileStatus>(kSpanAttempts - 1, FileStatus::kReconnecting));
-    EXPECT_EQ(downloading_again, std::vector<bool>(kSpanAttempts, true));
+    {
+        std::lock_guard lock(seen_mutex);
+        EXPECT_EQ(downloading_again, std::vector<bool>(kSpanAttempts, true));
+    }
     EXPECT_EQ(Posted(kMsgJobError), (std::vector<Message>{{kMsgJobError, 301, 6}}));
     EXPECT_EQ(entry.status, FileStatus::kToFetch);
     EXPECT_EQ(entry.percent, 0);
