@@ -19,6 +19,10 @@ packages=(
     libsystemd-dev
     clang
     libclang-rt-14-dev
+    qt6-base-dev
+    fonts-nanum
+    xvfb
+    xauth
 )
 
 missing=()
