@@ -97,11 +97,17 @@ QPushButton* XMessageBox::AddButton(int answer, const QString& caption,
 }
 
 void XMessageBox::Arrange() {
-    // The widest line as the font draws it, wrapped only past the maximum; the label itself then
-    // says how tall it is at that width, so what it draws is what was measured.
+    // The widest line as the font draws it, wrapped only past the maximum. A word longer than the
+    // maximum (an address, a path) cannot wrap, so the text gets as wide as that word. The label
+    // then says how tall it is at that width, so what it draws is what was measured.
     const QFontMetrics metrics(text_->font());
-    const int natural_width = metrics.size(Qt::TextExpandTabs, text_->text()).width() + 2;
-    const int text_width = std::clamp(natural_width, 1, kMaxTextWidth);
+    const QString& text = text_->text();
+    const int natural_width = metrics.size(Qt::TextExpandTabs, text).width() + 2;
+    int text_width = std::clamp(natural_width, 1, kMaxTextWidth);
+    text_width = std::max(text_width, metrics
+                                          .boundingRect(QRect(0, 0, text_width, QWIDGETSIZE_MAX),
+                                                        Qt::TextWordWrap | Qt::TextExpandTabs, text)
+                                          .width());
     const int text_height = std::max(text_->heightForWidth(text_width), metrics.height());
     const int icon_space = icon_ != nullptr ? kIconSize + kIconGap : 0;
     const int content_height = std::max(icon_ != nullptr ? kIconSize : 0, text_height);
