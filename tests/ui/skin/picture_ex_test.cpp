@@ -97,9 +97,11 @@ TEST_F(PictureExTest, DestructionWhileFramesAreQueuedIsClean) {
 }
 
 TEST_F(PictureExTest, AFileThatCannotBeReadLoadsNothingAndPaintsNothing) {
-    for (const QString& path : {dir_.filePath("missing.gif"),
-                                Write("corrupt.gif", QByteArray("GIF89a\x08\0\x08\0junk", 16)),
-                                Write("empty.gif", QByteArray())}) {
+    for (const QString& path :
+         {dir_.filePath("missing.gif"),
+          // "GIF89a", an 8 x 8 screen, then "junk".
+          Write("corrupt.gif", QByteArray::fromHex("474946383961080008006a756e6b")),
+          Write("empty.gif", QByteArray())}) {
         SCOPED_TRACE(path.toStdString());
         CPictureEx picture;
         picture.resize(8, 8);
