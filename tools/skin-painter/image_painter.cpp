@@ -94,7 +94,7 @@ void PaintTab(QPainter& painter, const ImageEntry& entry) {
                 ink = QColor(0xDC, 0xE8, 0xF2);
                 break;
         }
-        const QRectF rect = FrameRect(entry, frame).adjusted(0, 0, 0, 0);
+        const QRectF rect = FrameRect(entry, frame);
         QPainterPath shape;
         const qreal r = 6;
         shape.moveTo(rect.left(), rect.bottom());

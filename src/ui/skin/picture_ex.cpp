@@ -59,6 +59,10 @@ void CPictureEx::Stop() {
     worker_.join();
 }
 
+QSize CPictureEx::sizeHint() const {
+    return frame_.isNull() ? QWidget::sizeHint() : frame_.size();
+}
+
 void CPictureEx::paintEvent(QPaintEvent* /*event*/) {
     if (frame_.isNull()) {
         return;

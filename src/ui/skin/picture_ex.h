@@ -31,6 +31,8 @@ public:
     // Stops playing; the frame on show stays. Returns once the worker has ended.
     void Stop();
 
+    QSize sizeHint() const override;
+
 protected:
     void paintEvent(QPaintEvent* event) override;
 
