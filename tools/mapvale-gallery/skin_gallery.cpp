@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QMessageBox>
 #include <QMouseEvent>
+#include <QPainter>
 #include <memory>
 
 #include "gallery_sheet.h"
@@ -91,13 +92,13 @@ QImage ClockShot(long long seconds, int background) {
 
 QImage BackgroundShot(int image, int overlay = 0, QPoint overlay_at = {}) {
     ui::CSkinDialog window(nullptr, image);
+    QImage shot = Shoot(window);
     if (overlay != 0) {
-        auto* veil = new ui::CImageDisplay(0, &window);
-        veil->SetImage(overlay);
-        veil->setAttribute(Qt::WA_TranslucentBackground);
-        veil->setGeometry(QRect(overlay_at, ui::SkinImage(overlay).size()));
+        // The photo window paints its veil over its own background the same way.
+        QPainter painter(&shot);
+        painter.drawPixmap(overlay_at, ui::SkinImage(overlay));
     }
-    return Shoot(window);
+    return shot;
 }
 
 // A box is laid out when it is shown; its picture is taken then, and it is closed again.

@@ -1,11 +1,32 @@
 #include "ui/skin/message_box.h"
 
+#include <QApplication>
+#include <QDialogButtonBox>
 #include <QPointer>
+#include <QProxyStyle>
 #include <QPushButton>
 #include <QWidget>
 #include <span>
 
 namespace mapvale::ui {
+
+namespace {
+class WindowsButtonOrder : public QProxyStyle {
+public:
+    WindowsButtonOrder() : QProxyStyle(QApplication::style()->name()) {}
+
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* result) const override {
+        if (hint == SH_DialogButtonLayout) {
+            return QDialogButtonBox::WinLayout;
+        }
+        if (hint == SH_DialogButtonBox_ButtonsHaveIcons) {
+            return 0;
+        }
+        return QProxyStyle::styleHint(hint, option, widget, result);
+    }
+};
+}  // namespace
 
 namespace {
 
@@ -73,6 +94,13 @@ std::unique_ptr<QMessageBox> BuildMessageBox(QWidget* owner, const QString& text
                                              const QString& caption, MessageBoxButtons buttons,
                                              MessageBoxIcon icon, const QString& program_title) {
     auto box = std::make_unique<QMessageBox>(owner);
+    // The desktop's theme would reorder the buttons and put pictures on them; these boxes keep
+    // the order their texts were written for, wherever they run.
+    auto* look = new WindowsButtonOrder();
+    look->setParent(box.get());
+    if (auto* band = box->findChild<QDialogButtonBox*>()) {
+        band->setStyle(look);  // a widget's style does not pass on to its children
+    }
     box->setWindowTitle(caption.isEmpty() ? program_title : caption);
     box->setTextFormat(Qt::PlainText);
     box->setText(text);
