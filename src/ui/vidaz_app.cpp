@@ -1,0 +1,154 @@
+#include "ui/vidaz_app.h"
+
+#include <QApplication>
+#include <QGuiApplication>
+#include <QScreen>
+
+#include "app/constants.h"
+#include "app/startup.h"
+#include "app/uninstall_repair.h"
+#include "controller/main_frame.h"
+#include "model/messages.h"
+#include "ui/frame_pump.h"
+#include "ui/qt_frame_ui.h"
+#include "ui/termination_signals.h"
+
+namespace mapvale::ui {
+
+CVidazApp::CVidazApp(std::vector<std::string> arguments, AppServices services)
+    : arguments_(std::move(arguments)),
+      services_(std::move(services)),
+      pump_(std::make_unique<FramePump>()),
+      ui_(std::make_unique<QtFrameUi>(*pump_, services_.screens)) {
+    if (services_.open_with_desktop || services_.start_program) {
+        ui_->SetDesktop(services_.open_with_desktop, services_.start_program);
+    }
+    ui_->UseQtFolderChooser(services_.qt_folder_chooser);
+}
+
+CVidazApp::~CVidazApp() {
+    if (frame_) {
+        frame_->Destroy();
+    }
+    frame_.reset();
+    ui_.reset();
+}
+
+void CVidazApp::ChooseDisplayPlatform() {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && !qEnvironmentVariableIsEmpty("DISPLAY") &&
+        !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
+        qputenv("QT_QPA_PLATFORM", "xcb");
+    }
+}
+
+QSize CVidazApp::ScreenSize() const {
+    if (services_.screen_size) {
+        return services_.screen_size();
+    }
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    return screen != nullptr ? screen->geometry().size() : QSize();
+}
+
+std::optional<int> CVidazApp::InitInstance() {
+    // Between two screens no window exists; that is not the end of the program.
+    QGuiApplication::setQuitOnLastWindowClosed(false);
+
+    platform::Sleeper& sleeper =
+        services_.sleeper != nullptr ? *services_.sleeper : platform::DefaultSleeper();
+    auto already_running = [this] {
+        ui_->MessageBox(app::kTextAlreadyRunning, "", controller::Buttons::kOk,
+                        controller::Icon::kNone, controller::Owner::kNone);
+        return 0;
+    };
+    if (!app::WaitForPreviousInstance(*services_.instances, sleeper)) {
+        return already_running();
+    }
+    // Published before anything slow, so the tray agent sees the updater as soon as it runs.
+    FramePump* pump = pump_.get();
+    endpoint_ = services_.instances->Publish(std::string(app::kFrameClassName),
+                                             [pump] { pump->Post(kWmClose, 0, 0); });
+    if (!endpoint_) {
+        return already_running();
+    }
+
+    app::RepairUninstallEntry(*services_.store, services_.program_files_folder,
+                              services_.installer_script);
+    AppendScriptFunctions();
+
+    const QSize screen = ScreenSize();
+    if (screen.width() < 800 || screen.height() < 600) {
+        ui_->MessageBox(app::kTextScreenTooSmall, "", controller::Buttons::kOk,
+                        controller::Icon::kNone, controller::Owner::kNone);
+        return 0;
+    }
+
+    controller::FrameServices frame_services = services_.frame;
+    frame_services.arguments = arguments_;
+    frame_ = std::make_unique<controller::CMainFrame>(*ui_, *pump_, std::move(frame_services));
+    ui_->Attach(*frame_);
+    controller::CMainFrame* frame = frame_.get();
+    pump_->SetHandler([frame](const platform::Message& message) {
+        frame->HandleMessage(message.message, message.w_param, message.l_param);
+        if (frame->closed()) {
+            QCoreApplication::exit(0);
+        }
+    });
+
+    signals_ = std::make_unique<TerminationSignals>();
+    QObject::connect(signals_.get(), &TerminationSignals::terminationRequested,
+                     [this] { RequestEnd(); });
+
+    frame_->OnCreate();
+    return std::nullopt;
+}
+
+int CVidazApp::Exec() {
+    if (!frame_) {
+        return 0;
+    }
+    if (!frame_->closed() && !ending_) {
+        QApplication::exec();
+    }
+    pump_->SetHandler(nullptr);
+    frame_->Destroy();
+    return 0;
+}
+
+int CVidazApp::Run() {
+    if (const std::optional<int> ended = InitInstance()) {
+        return *ended;
+    }
+    return Exec();
+}
+
+void CVidazApp::RequestEnd() {
+    ending_ = true;
+    ui_->BeginEnding();
+    QCoreApplication::exit(0);
+}
+
+void CVidazApp::AppendScriptFunctions() {
+    if (!functions_.functions().empty()) {
+        return;
+    }
+    // The first four belong to the map themes and the photo service; they answer 0 until then.
+    for (const char* name : {"ThemeDownload", "DownloadPicroute", "SetCoord", "PhotoDialogOpen"}) {
+        functions_.Append({name, [](const std::vector<ScriptValue>&) { return 0; }});
+    }
+    functions_.Append(
+        {"__StartUpdate", [this](const std::vector<ScriptValue>&) { return AnswerNotice(1); }});
+    functions_.Append(
+        {"__StopUpdate", [this](const std::vector<ScriptValue>&) { return AnswerNotice(2); }});
+}
+
+int CVidazApp::AnswerNotice(int answer) {
+    if (frame_) {
+        frame_->AnswerNotice(answer);
+    }
+    if (close_notice_) {
+        close_notice_();
+    }
+    return 1;
+}
+
+}  // namespace mapvale::ui
