@@ -38,6 +38,7 @@ TraySwitch ReadTraySwitch(const std::vector<std::string>& arguments) {
 TSKN_CRozavIzivApp::TSKN_CRozavIzivApp(TrayServices services)
     : services_(std::move(services)),
       instances_(services_.instances != nullptr ? *services_.instances : DefaultInstances()),
+      clock_(services_.clock != nullptr ? *services_.clock : platform::DefaultClock()),
       sleeper_(services_.sleeper != nullptr ? *services_.sleeper : platform::DefaultSleeper()) {}
 
 TSKN_CRozavIzivApp::~TSKN_CRozavIzivApp() {
@@ -55,16 +56,17 @@ bool TSKN_CRozavIzivApp::InitInstance(platform::MessageTarget& window) {
     if (command != TraySwitch::kReplace) {
         return false;
     }
-    // Asked even when the endpoint seems absent: an agent between its lock and its endpoint
-    // still goes when it has published.
     instances_.RequestClose(std::string(kTrayName));
-    for (std::chrono::milliseconds waited{0}; waited < kReplaceWaitLimit; waited += kReplacePoll) {
+    // Measured on the clock, not counted in polls: a try may itself take a while when the old
+    // agent hangs.
+    const std::uint64_t asked = clock_.TickCount();
+    do {
         sleeper_.Sleep(kReplacePoll);
         if (TakeOver(window)) {
             restart_flag_ = true;
             return true;
         }
-    }
+    } while (clock_.TickCount() - asked < static_cast<std::uint64_t>(kReplaceWaitLimit.count()));
     return false;
 }
 

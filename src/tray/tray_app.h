@@ -57,6 +57,7 @@ private:
 
     TrayServices services_;
     platform::InstanceService& instances_;
+    platform::Clock& clock_;
     platform::Sleeper& sleeper_;
     std::unique_ptr<platform::NamedLock> lock_;
     std::unique_ptr<platform::InstanceEndpoint> endpoint_;
