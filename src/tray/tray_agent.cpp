@@ -71,7 +71,6 @@ void TSKN_CRozavIzivDlg::OnInitDialog() {
     drive_watcher_.Start(window_, kWatchedFolders);
     updater_running_ = false;
     updater_launched_ = false;
-    stay_hidden_ = true;
 
     ui_.SetTimer(kTimerUpdaterAppeared, kUpdaterAppearedPeriodMs);
     ui_.SetTimer(kTimerUpdaterGone, kUpdaterGonePeriodMs);
@@ -273,8 +272,7 @@ int TSKN_CRozavIzivDlg::RunSelfUpdateCheck() {
     setup.launcher = &launcher_;
     setup.instances = &instances_;
     setup.sleeper = &sleeper_;
-    return services_.self_update ? services_.self_update(std::move(setup))
-                                 : update::RunTraySelfUpdate(std::move(setup));
+    return update::RunTraySelfUpdate(std::move(setup));
 }
 
 bool TSKN_CRozavIzivDlg::UpdaterWindowExists() {

@@ -107,7 +107,6 @@ private:
     bool updater_running_ = false;
     bool arrival_ = false;
     bool updater_launched_ = false;
-    bool stay_hidden_ = false;
     std::uint64_t quiet_period_start_ = 0;
     bool icon_added_ = false;
     int hour_counter_ = 0;

@@ -45,9 +45,6 @@ struct TrayServices {
     update::ElevationService* elevation = nullptr;
     // Whether the network is up for a host; null: the HTTP client's own check.
     std::function<bool(std::string_view host)> connectivity;
-    // The daily self-update; null: update::RunTraySelfUpdate. 1 when newer files were listed
-    // and installed and one new agent was started with "-UPDATE".
-    std::function<int(update::UpdateSetup)> self_update;
 };
 
 }  // namespace mapvale::tray
