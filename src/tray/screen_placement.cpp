@@ -48,4 +48,13 @@ ScreenPoint PopupPosition(const ScreenRect& screen, const ScreenRect& available,
     return {screen.x + x, screen.y + y};
 }
 
+std::optional<ScreenRect> NoticeWindowRect(const ScreenRect& screen, PixelSize previous, int width,
+                                           int height) {
+    if (width <= 0 || height <= 0) {
+        return std::nullopt;
+    }
+    return ScreenRect{screen.x + screen.width / 2 - previous.width,
+                      screen.y + screen.height / 2 - previous.height, width, height};
+}
+
 }  // namespace mapvale::tray

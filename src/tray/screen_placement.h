@@ -1,5 +1,7 @@
 #pragma once
 
+#include <optional>
+
 namespace mapvale::tray {
 
 // Rectangles in pixels: x and y of the top-left corner, width and height.
@@ -40,5 +42,12 @@ ScreenRect PanelRect(const ScreenRect& screen, const ScreenRect& available);
 // left, or none, leaves it in the corner. A panel is upright when it is at least as high as it
 // is wide.
 ScreenPoint PopupPosition(const ScreenRect& screen, const ScreenRect& available, PixelSize popup);
+
+// Where the notice window goes when its page asks for `width` x `height` ("__WindowSize"): at
+// (screen width / 2 - its previous width, screen height / 2 - its previous height) of the
+// screen, with the new size, as the agent has always placed it. Nothing (the window stays as it
+// is) when either size is 0 or negative.
+std::optional<ScreenRect> NoticeWindowRect(const ScreenRect& screen, PixelSize previous, int width,
+                                           int height);
 
 }  // namespace mapvale::tray

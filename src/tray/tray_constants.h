@@ -50,6 +50,13 @@ inline constexpr int kCommandStartUpdater = 32776;
 inline constexpr int kCommandExit = 32774;
 inline constexpr int kCommandVersion = 32778;
 
+// The tray menu (133): a popup "트레이" whose first item is the default one.
+inline constexpr std::string_view kMenuTitle = "트레이";
+inline constexpr std::string_view kMenuStartUpdater = "Orvin Dalmar Waymark+ 실행 (&S)";
+inline constexpr std::string_view kMenuVersionTitle = "버전 정보";
+inline constexpr std::string_view kMenuVersion = "Version 1.0.0.0";
+inline constexpr std::string_view kMenuExit = "종료 (&X)";
+
 // The notice of the update server.
 inline constexpr std::string_view kNoticeCodePath = "/avn/Waymark/splash/WebShpashEvent_Code.txt";
 inline constexpr std::string_view kNoticePagePath = "/avn/Waymark/splash/index_plus.html";

@@ -41,6 +41,18 @@ TEST(PlacementTest, ThePopupSitsAboveOrBesideThePanel) {
     EXPECT_EQ(PopupPosition(second, {1280, 0, 1920, 1040}, popup), (ScreenPoint{2980, 906}));
 }
 
+TEST(PlacementTest, TheNoticePageSizesItsWindow) {
+    const ScreenRect screen{0, 0, 1280, 1024};
+    const PixelSize previous = DialogUnitsToPixels(162, 108);
+    EXPECT_EQ(NoticeWindowRect(screen, previous, 400, 300), (ScreenRect{397, 337, 400, 300}));
+    EXPECT_EQ(NoticeWindowRect({1280, 0, 1920, 1080}, {400, 300}, 500, 500),
+              (ScreenRect{1840, 240, 500, 500}));
+    for (const auto& [width, height] :
+         std::vector<std::pair<int, int>>{{0, 300}, {400, 0}, {0, 0}, {-1, 5}}) {
+        EXPECT_FALSE(NoticeWindowRect(screen, previous, width, height));
+    }
+}
+
 TEST(RandomDelayTest, TheDailyDelayStaysUnderFourHours) {
     EXPECT_EQ(DailyDelayMs(0), 0);
     EXPECT_EQ(DailyDelayMs(16384), 7'200'000);
