@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include "tray/popup_text.h"
 #include "tray/random_delay.h"
 #include "tray/screen_placement.h"
 
@@ -66,15 +65,6 @@ TEST(RandomDelayTest, TheDailyDelayStaysUnderFourHours) {
         ASSERT_GE(value, 0);
         ASSERT_LT(value, RandomDraw::kDrawLimit);
     }
-}
-
-TEST(PopupTextTest, EachTypeHasItsText) {
-    EXPECT_EQ(PopupText(1), "업데이트가 필요합니다.");
-    EXPECT_EQ(PopupText(3), PopupText(1));
-    EXPECT_EQ(PopupText(2), "최신 버전입니다.");
-    EXPECT_EQ(PopupText(4), "서버 접속이 원활하지 않습니다. \r\n잠시 후에 시도해 주세요.");
-    EXPECT_EQ(PopupText(5), "정기 업데이트 중입니다. 잠시 후에 시도해 주세요.");
-    EXPECT_EQ(PopupText(0), "");
 }
 
 }  // namespace

@@ -33,11 +33,15 @@ TEST_F(TrayTest, APlainSecondStartEndsAtOnce) {
     EXPECT_TRUE(instances_.Exists(std::string(kTrayName)));
 }
 
-TEST_F(TrayTest, RegisterSwitchesEndWithoutAnAgentRunning) {
+TEST_F(TrayTest, SwitchesOnTheirOwn) {
+    // A register switch ends without taking the mutex: a plain start after it runs.
     EXPECT_FALSE(Start({"-Register"}).dialog);
     EXPECT_FALSE(instances_.Exists(std::string(kTrayName)));
-    // The mutex was never taken: a plain start after them runs.
-    EXPECT_TRUE(Start().dialog);
+    // "-UPDATE" with no agent running is a plain start, without waiting or skipping.
+    AgentRun& agent = Start({"-UPDATE"});
+    ASSERT_TRUE(agent.dialog);
+    EXPECT_FALSE(agent.app->restart_flag());
+    EXPECT_EQ(sleeper_.slept, std::chrono::milliseconds(0));
 }
 
 TEST_F(TrayTest, UpdateReplacesTheRunningAgentAndSkipsOnlyItsOwnFirstReport) {
@@ -84,13 +88,6 @@ TEST_F(TrayTest, UpdateEndsQuietlyWhenTheRunningAgentStays) {
     old_agent.queue.Drain();
     EXPECT_FALSE(old_agent.dialog->closed());
     EXPECT_TRUE(instances_.Exists(std::string(kTrayName)));
-}
-
-TEST_F(TrayTest, UpdateWithoutARunningAgentIsAPlainStart) {
-    AgentRun& agent = Start({"-UPDATE"});
-    ASSERT_TRUE(agent.dialog);
-    EXPECT_FALSE(agent.app->restart_flag());
-    EXPECT_EQ(sleeper_.slept, std::chrono::milliseconds(0));
 }
 
 TEST_F(TrayTest, ProgramFolderComesFromTheSettingsOrTheUpdatersDefault) {
