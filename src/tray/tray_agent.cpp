@@ -19,11 +19,6 @@ std::string SharedSection(std::string_view section) {
     return std::string(kSharedKey) + "\\" + std::string(section);
 }
 
-platform::InstanceService& DefaultInstances() {
-    static platform::SocketInstanceService service;
-    return service;
-}
-
 }  // namespace
 
 TSKN_CRozavIzivDlg::TSKN_CRozavIzivDlg(TrayUi& ui, platform::MessageTarget& window,
@@ -36,7 +31,7 @@ TSKN_CRozavIzivDlg::TSKN_CRozavIzivDlg(TrayUi& ui, platform::MessageTarget& wind
       volumes_(services_.volumes != nullptr ? *services_.volumes : platform::DefaultVolumes()),
       launcher_(services_.launcher != nullptr ? *services_.launcher
                                               : platform::DefaultProcessLauncher()),
-      instances_(services_.instances != nullptr ? *services_.instances : DefaultInstances()),
+      instances_(InstancesOf(services_)),
       clock_(services_.clock != nullptr ? *services_.clock : platform::DefaultClock()),
       sleeper_(services_.sleeper != nullptr ? *services_.sleeper : platform::DefaultSleeper()),
       own_random_(

@@ -6,15 +6,6 @@
 
 namespace mapvale::tray {
 
-namespace {
-
-platform::InstanceService& DefaultInstances() {
-    static platform::SocketInstanceService service;
-    return service;
-}
-
-}  // namespace
-
 TraySwitch ReadTraySwitch(const std::vector<std::string>& arguments) {
     if (!arguments.empty() && arguments.front() == "-UPDATE") {
         return TraySwitch::kReplace;
@@ -37,7 +28,7 @@ TraySwitch ReadTraySwitch(const std::vector<std::string>& arguments) {
 
 TSKN_CRozavIzivApp::TSKN_CRozavIzivApp(TrayServices services)
     : services_(std::move(services)),
-      instances_(services_.instances != nullptr ? *services_.instances : DefaultInstances()),
+      instances_(InstancesOf(services_)),
       clock_(services_.clock != nullptr ? *services_.clock : platform::DefaultClock()),
       sleeper_(services_.sleeper != nullptr ? *services_.sleeper : platform::DefaultSleeper()) {}
 

@@ -47,4 +47,8 @@ struct TrayServices {
     std::function<bool(std::string_view host)> connectivity;
 };
 
+// The instance service of `services`, or the process-wide real one (one for the application
+// object and the window alike).
+platform::InstanceService& InstancesOf(const TrayServices& services);
+
 }  // namespace mapvale::tray
