@@ -162,7 +162,7 @@ void ResetAfterItem(FileEntry& entry) {
 
 class Parser {
 public:
-    explicit Parser(PackageInfo& context) : context_(context) {
+    Parser(PackageInfo& context, EntrySections sections) : context_(context), sections_(sections) {
         context_.variables.clear();
         context_.entries.clear();
         context_.root_url.clear();
@@ -184,6 +184,7 @@ public:
         if (key.find("[FILE_") != std::string_view::npos ||
             key.find("[FOLDER_") != std::string_view::npos) {
             in_entries_ = true;
+            in_folder_section_ = key.find("[FILE_") == std::string_view::npos;
             return true;
         }
         if (!key.empty() && key.front() == '#') {
@@ -287,7 +288,8 @@ private:
     }
 
     void StoreOpenEntry() {
-        if (!open_.file_name.empty()) {
+        const bool wanted = sections_ == EntrySections::kFilesAndFolders || !in_folder_section_;
+        if (wanted && !open_.file_name.empty()) {
             StoreChecked(open_);
         }
         ResetAfterItem(open_);
@@ -320,13 +322,15 @@ private:
     PackageInfo& context_;
     std::unordered_map<std::string, std::size_t> first_index_;
     FileEntry open_;  // before the first item everything is 0 or empty, the depth included
+    EntrySections sections_;
     bool in_entries_ = false;
+    bool in_folder_section_ = false;
 };
 
 }  // namespace
 
-void ParsePackageInfoText(PackageInfo& context, std::string_view text) {
-    Parser parser(context);
+void ParsePackageInfoText(PackageInfo& context, std::string_view text, EntrySections sections) {
+    Parser parser(context, sections);
     std::size_t start = 0;
     while (start <= text.size()) {
         const std::size_t end = text.find("\r\n", start);

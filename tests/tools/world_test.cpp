@@ -231,6 +231,17 @@ TEST_F(WorldTest, ServesOnTheGivenPortsAndPointsTheWorldThere) {
         web.FetchText(server.address(), "/WMK/WMKChkVersion.mms", "HX100", "OV", "", 80);
     EXPECT_EQ(answer,
               "#!#200|*|20240115|*|1|*|" + server.Url("/vehicle/Waymark/PackageInfo/HX100.inf"));
+    // Maintenance is switched on and off in world.conf while the servers run.
+    auto maintenance = *settings;
+    maintenance.version_status = 2;
+    box_.Write("world/world.conf", maintenance.Format());
+    EXPECT_EQ(
+        net::Piece(net::AnswerEnvelope(web.FetchText(server.address(), "/WMK/WMKChkVersion.mms",
+                                                     "HX100", "OV", "", 80))
+                       .Section(1),
+                   2, "|*|"),
+        "2");
+    box_.Write("world/world.conf", settings->Format());
 
     // A reported consent is what later sign-ins answer.
     const auto service_flag = [&] {

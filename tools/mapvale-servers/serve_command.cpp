@@ -196,8 +196,9 @@ int RunServe(const std::vector<std::string>& args, std::ostream& out, std::ostre
                                    base + world->settings.picture_folder},
                         consents);
         sign_in->AddTo(server);
-        versions.emplace(world->layout.Content(), world->settings.information_folder, base,
-                         world->settings.version_status);
+        versions.emplace(
+            world->layout.Content(), world->settings.information_folder, base,
+            VersionQuery::WorldStatus(world->layout.Settings(), world->settings.version_status));
         versions->AddTo(server);
         AddDownloadNoticeApi(server);
         AddTrafficConsentApi(server, consents);

@@ -3,6 +3,7 @@
 #include "catalog/package_info_parser.h"
 #include "mapvale-servers/http_server.h"
 #include "mapvale-servers/request_parameters.h"
+#include "mapvale-servers/world_settings.h"
 #include "net/answer_envelope.h"
 #include "platform/encoding.h"
 #include "platform/files.h"
@@ -17,10 +18,23 @@ constexpr std::uint64_t kMaxInformationFileBytes = 4u << 20;
 
 VersionQuery::VersionQuery(std::string content_folder, std::string information_folder,
                            std::string base_url, int status)
+    : VersionQuery(std::move(content_folder), std::move(information_folder), std::move(base_url),
+                   [status] { return status; }) {}
+
+VersionQuery::VersionQuery(std::string content_folder, std::string information_folder,
+                           std::string base_url, std::function<int()> status)
     : content_folder_(std::move(content_folder)),
       information_folder_(std::move(information_folder)),
       base_url_(std::move(base_url)),
-      status_(status) {}
+      status_(std::move(status)) {}
+
+std::function<int()> VersionQuery::WorldStatus(std::string settings_path, int fallback) {
+    return [settings_path = std::move(settings_path), fallback] {
+        std::string error;
+        const auto settings = WorldSettings::Load(settings_path, error);
+        return settings ? settings->version_status : fallback;
+    };
+}
 
 std::string VersionQuery::Answer(std::string_view package) const {
     const std::string not_found = "#!#404|*|0|*|0|*|";
@@ -48,7 +62,7 @@ std::string VersionQuery::Answer(std::string_view package) const {
         address += "/";
     }
     address += relative;
-    return "#!#200|*|" + std::to_string(version) + "|*|" + std::to_string(status_) + "|*|" +
+    return "#!#200|*|" + std::to_string(version) + "|*|" + std::to_string(status_()) + "|*|" +
            address;
 }
 
