@@ -40,7 +40,8 @@ TEST(ServerConfigTest, ShippedFileNamesEveryRole) {
     for (auto role : {ServerConfig::kRegistration, ServerConfig::kService, ServerConfig::kContent,
                       ServerConfig::kUpdate, ServerConfig::kTraffic, ServerConfig::kMapContent,
                       ServerConfig::kPortal, ServerConfig::kPortalStart,
-                      ServerConfig::kBrandPortalOv, ServerConfig::kBrandPortalDl}) {
+                      ServerConfig::kBrandPortalOv, ServerConfig::kBrandPortalDl,
+                      ServerConfig::kTarnoPortal}) {
         EXPECT_TRUE(config->Find(role, 80)) << role;
     }
     EXPECT_FALSE(ServerConfig::Load("/nonexistent/Servers.ini"));
