@@ -10,13 +10,15 @@ constexpr int kPieTop = 10;
 constexpr int kPieMargin = 16;
 constexpr int kPieMaxRadius = 150;
 
-std::string Number(std::int64_t value) { return std::to_string(value); }
+std::string Number(std::int64_t value) {
+    return std::to_string(value);
+}
 
 }  // namespace
 
 std::string SetSizeProBarRequest(int value) {
-    return "<invoke name=\"setSizeProBar\" returntype=\"xml\"><arguments><number>" +
-           Number(value) + "</number></arguments></invoke>";
+    return "<invoke name=\"setSizeProBar\" returntype=\"xml\"><arguments><number>" + Number(value) +
+           "</number></arguments></invoke>";
 }
 
 std::string SetStateRequest(std::string_view text, int percent, std::string_view speed) {

@@ -32,7 +32,7 @@ TEST(MovieRequests, PieRadiusHalvesTheSmallerSideLessMarginCapped) {
     EXPECT_EQ(PieRadius(500, 310), 134);  // the height less the top gap is the smaller side
     EXPECT_EQ(PieRadius(400, 410), 150);  // 184 capped
     EXPECT_EQ(PieRadius(33, 400), 0);
-    EXPECT_EQ(PieRadius(10, 5), 0);       // never negative
+    EXPECT_EQ(PieRadius(10, 5), 0);  // never negative
     EXPECT_EQ(PieRadius(-40, -40), 0);
 }
 

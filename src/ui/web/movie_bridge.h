@@ -12,9 +12,8 @@ class CMovieBridge : public QObject {
 public:
     using QObject::QObject;
 
-    Q_INVOKABLE void fsCommand(const QString& command, const QString& arguments) {
-        emit FSCommand(command, arguments);
-    }
+    // From the page (the UI thread, inside the channel's message handling).
+    Q_INVOKABLE void fsCommand(const QString& command, const QString& arguments);
 
 signals:
     void FSCommand(const QString& command, const QString& arguments);

@@ -16,8 +16,8 @@ int CallPageScript(QWebEngineView* view, const QString& name, const QJsonArray& 
         view->url().isEmpty()) {
         return 0;
     }
-    const QString name_literal = QString::fromUtf8(
-        QJsonDocument(QJsonArray{name}).toJson(QJsonDocument::Compact));
+    const QString name_literal =
+        QString::fromUtf8(QJsonDocument(QJsonArray{name}).toJson(QJsonDocument::Compact));
     const QString argument_list =
         QString::fromUtf8(QJsonDocument(arguments).toJson(QJsonDocument::Compact));
     // The name travels as data too: only a function the page itself defines is called.

@@ -43,13 +43,15 @@ std::string NoticeBoardAddress(const ServerConfig& servers) {
 }
 
 std::string OrlaAddOnAddress(const ServerConfig& servers, std::string_view user_id) {
-    return WithD1(Address(servers, ServerConfig::kPortal, "/WMKproduct/addition_service/index.mms?D1="),
-                  app::ScrambleText(user_id));
+    return WithD1(
+        Address(servers, ServerConfig::kPortal, "/WMKproduct/addition_service/index.mms?D1="),
+        app::ScrambleText(user_id));
 }
 
 std::string TarnoAddOnAddress(const ServerConfig& servers, std::string_view user_id) {
-    return WithD1(Address(servers, ServerConfig::kTarnoPortal, "/WMKproduct/serviceM/index.mms?D1="),
-                  app::ScrambleText(user_id));
+    return WithD1(
+        Address(servers, ServerConfig::kTarnoPortal, "/WMKproduct/serviceM/index.mms?D1="),
+        app::ScrambleText(user_id));
 }
 
 std::string MapPageAddress(const ServerConfig& servers, std::string_view map_value) {

@@ -17,8 +17,7 @@ CMovieView* FindPie(QWidget* list) {
 
 void ShowStatus(CMovieView& status, const QString& text, int percent, const QString& speed,
                 const QString& remaining) {
-    status.CallMovie(controller::SetStateRequest(text.toStdString(), percent,
-                                                 speed.toStdString()));
+    status.CallMovie(controller::SetStateRequest(text.toStdString(), percent, speed.toStdString()));
     if (!remaining.isEmpty()) {
         status.CallMovie(controller::SetRemainTimeRequest(remaining.toStdString()));
     }

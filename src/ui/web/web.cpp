@@ -60,8 +60,8 @@ bool CWeb::IsSwallowedKey(int key, Qt::KeyboardModifiers modifiers) {
     if (key == Qt::Key_F5) {
         return true;
     }
-    return (modifiers & Qt::ControlModifier) && (key == Qt::Key_O || key == Qt::Key_P ||
-                                                 key == Qt::Key_N);
+    return (modifiers & Qt::ControlModifier) &&
+           (key == Qt::Key_O || key == Qt::Key_P || key == Qt::Key_N);
 }
 
 QWebChannel* CWeb::Channel() {

@@ -38,6 +38,8 @@ QWebEngineProfile* WebProfile() {
     return profile;
 }
 
-void UseOffTheRecordProfile() { off_the_record = true; }
+void UseOffTheRecordProfile() {
+    off_the_record = true;
+}
 
 }  // namespace mapvale::ui

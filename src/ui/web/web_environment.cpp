@@ -63,6 +63,8 @@ const WebEnvironment& CurrentWebEnvironment() {
     return environment;
 }
 
-void SetWebEnvironment(WebEnvironment environment) { Current() = std::move(environment); }
+void SetWebEnvironment(WebEnvironment environment) {
+    Current() = std::move(environment);
+}
 
 }  // namespace mapvale::ui

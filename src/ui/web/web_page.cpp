@@ -19,12 +19,11 @@ constexpr int kMaxBoxText = 1024;
 
 CWebPage::CWebPage(const WebEnvironment& environment, QObject* parent)
     : QWebEnginePage(WebProfile(), parent), open_external_(environment.open_external) {
-    connect(this, &QWebEnginePage::newWindowRequested,
-            [this](QWebEngineNewWindowRequest& request) {
-                if (open_external_ && request.requestedUrl().isValid()) {
-                    open_external_(request.requestedUrl());
-                }
-            });
+    connect(this, &QWebEnginePage::newWindowRequested, [this](QWebEngineNewWindowRequest& request) {
+        if (open_external_ && request.requestedUrl().isValid()) {
+            open_external_(request.requestedUrl());
+        }
+    });
 }
 
 QWidget* CWebPage::Host() const {

@@ -9,7 +9,9 @@ namespace {
 // The panels' first browser has no id of its own in their templates.
 constexpr int kFirstBrowser = 1000;
 
-QString Text(const std::string& text) { return QString::fromStdString(text); }
+QString Text(const std::string& text) {
+    return QString::fromStdString(text);
+}
 
 }  // namespace
 
@@ -18,8 +20,7 @@ CDlgEtc::CDlgEtc(QWidget* parent, const ServerConfig& servers, std::string_view 
     setObjectName(QStringLiteral("323"));
 }
 
-CDlgEtcTarno::CDlgEtcTarno(QWidget* parent, const ServerConfig& servers,
-                           std::string_view user_id)
+CDlgEtcTarno::CDlgEtcTarno(QWidget* parent, const ServerConfig& servers, std::string_view user_id)
     : CWebPanel(parent, kFirstBrowser, QSize(800, 400), Text(TarnoAddOnAddress(servers, user_id))) {
     setObjectName(QStringLiteral("468"));
 }
