@@ -1,22 +1,46 @@
-// mapvale-gallery <folder>: draws the skin's controls, boxes and windows into <folder>/skin/.
+// mapvale-gallery <folder> [set ...]: draws the pictures of each set ("skin": the skin's
+// controls, boxes and windows; "web": the movies, web panels and a page's alert) into
+// <folder>/<set>/; every set when none is named.
 #include <QApplication>
 #include <QDir>
 #include <cstdio>
 
 #include "skin_gallery.h"
 #include "ui/skin/skin_fonts.h"
+#include "ui/web/web_engine_setup.h"
+#include "web_gallery.h"
 
 int main(int argc, char** argv) {
+    mapvale::ui::PrepareWebEngine();
+    mapvale::ui::UseOffTheRecordProfile();
     QApplication app(argc, argv);
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: mapvale-gallery <output folder>\n");
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: mapvale-gallery <output folder> [skin] [web]\n");
         return 2;
+    }
+    QStringList sets;
+    for (int i = 2; i < argc; ++i) {
+        sets.append(QString::fromLocal8Bit(argv[i]));
+    }
+    if (sets.isEmpty()) {
+        sets = {QStringLiteral("skin"), QStringLiteral("web")};
     }
     mapvale::ui::InstallSkinFonts();
     const QString root = QString::fromLocal8Bit(argv[1]);
-    const QStringList written = mapvale::gallery::WriteSkinGallery(QDir(root).filePath("skin"));
+    int expected = 0;
+    QStringList written;
+    if (sets.contains(QStringLiteral("skin"))) {
+        written += mapvale::gallery::WriteSkinGallery(QDir(root).filePath("skin"));
+        expected += mapvale::gallery::SkinGalleryPictureCount();
+    }
+    if (sets.contains(QStringLiteral("web"))) {
+        // The movies are those of the program folder beside this program.
+        written += mapvale::gallery::WriteWebGallery(QDir(root).filePath("web"),
+                                                     QCoreApplication::applicationDirPath());
+        expected += mapvale::gallery::WebGalleryPictureCount();
+    }
     for (const QString& file : written) {
         std::printf("%s\n", qPrintable(file));
     }
-    return written.size() == mapvale::gallery::SkinGalleryPictureCount() ? 0 : 1;
+    return written.size() == expected ? 0 : 1;
 }
