@@ -4,6 +4,7 @@
 
 #include <QJsonArray>
 
+#include "ui/web/program_functions.h"
 #include "ui/web/script_functions.h"
 #include "ui/web/text_cut.h"
 
@@ -45,6 +46,29 @@ TEST(ScriptFunctions, IdsArePositionsAndUnknownIdsDoNothing) {
     EXPECT_EQ(functions.Invoke(3, {}), 0);
     EXPECT_EQ(last, 2);
     EXPECT_EQ(functions.Names(), (QStringList{"ThemeDownload", "SetCoord"}));
+}
+
+TEST(ScriptFunctions, ProgramListsKeepTheirOrderAndReadArgumentsInCallOrder) {
+    std::vector<int> coord;
+    UpdaterScriptHandlers updater_handlers;
+    updater_handlers.set_coord = [&](int first, int second) { coord = {first, second}; };
+    ScriptFunctions updater = UpdaterScriptFunctions(std::move(updater_handlers));
+    EXPECT_EQ(updater.Names(), (QStringList{"ThemeDownload", "DownloadPicroute", "SetCoord",
+                                            "PhotoDialogOpen", "__StartUpdate", "__StopUpdate"}));
+    // The page called SetCoord(1, "2"): the handler list holds it last first.
+    EXPECT_EQ(updater.Invoke(3, {ScriptValue(QStringLiteral("2")), ScriptValue(std::int64_t{1})}),
+              1);
+    EXPECT_EQ(coord, (std::vector<int>{1, 2}));
+    EXPECT_EQ(updater.Invoke(3, {ScriptValue(std::int64_t{1})}), 0);  // one argument: ignored
+    EXPECT_EQ(updater.Invoke(1, {}), 0);                              // no handler given
+
+    std::vector<int> size;
+    TrayScriptHandlers tray_handlers;
+    tray_handlers.window_size = [&](const std::vector<int>& a) { size = a; };
+    ScriptFunctions tray = TrayScriptFunctions(std::move(tray_handlers));
+    EXPECT_EQ(tray.Names(), (QStringList{"__WindowSize", "__WindowClose", "__WindowExec"}));
+    EXPECT_EQ(tray.Invoke(1, {ScriptValue(std::int64_t{300}), ScriptValue(400.7)}), 1);
+    EXPECT_EQ(size, (std::vector<int>{400, 300}));
 }
 
 }  // namespace

@@ -7,6 +7,8 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
+#include <QWebEngineDownloadRequest>
+#include <QWebEngineProfile>
 #include <QWidget>
 #include <memory>
 #include <vector>
@@ -64,6 +66,12 @@ protected:
             "</script></head><body>calls</body></html>";
         box_->Write("program/calls.html", calls_page);
         box_->Write("elsewhere/calls.html", calls_page);
+        box_->Write("program/flood.html",
+                    "<!DOCTYPE html><html><head><script>"
+                    "for (var i = 0; i < 3000; ++i) { window.external.Echo(i); }"
+                    "window.external.Done();</script></head><body>"
+                    "<a id=\"save\" href=\"data:text/plain,abc\" download=\"a.txt\">save</a>"
+                    "</body></html>");
         box_->Write("program/done.html",
                     "<!DOCTYPE html><html><head><script>window.external.Done();</script></head>"
                     "<body></body></html>");
@@ -160,6 +168,24 @@ TEST_F(WebHostTest, PagesOfOtherOriginsReachNothing) {
     EXPECT_FALSE(environment.Trusts(QUrl("data:text/html,<p>")));
     EXPECT_FALSE(environment.Trusts(File("program/../elsewhere/calls.html")));
     EXPECT_FALSE(environment.Trusts(File("program-x/calls.html")));
+}
+
+TEST_F(WebHostTest, FloodsArriveWholeAndDownloadsAreCancelled) {
+    ASSERT_TRUE(LoadAndWait(*web_, File("program/flood.html")));
+    ASSERT_TRUE(WaitFor([] { return !calls_.empty() && calls_.back().name == "Done"; }, 30000));
+    ASSERT_EQ(calls_.size(), 3001u);
+    for (std::size_t i = 0; i < 3000; ++i) {
+        ASSERT_EQ(calls_[i].arguments, std::vector<ScriptValue>{std::int64_t(i)});
+    }
+
+    std::vector<QWebEngineDownloadRequest::DownloadState> downloads;
+    auto watch = QObject::connect(
+        web_->page()->profile(), &QWebEngineProfile::downloadRequested,
+        [&](QWebEngineDownloadRequest* download) { downloads.push_back(download->state()); });
+    RunScript(*web_, "document.getElementById('save').click()");
+    ASSERT_TRUE(WaitFor([&] { return !downloads.empty(); }, 10000));
+    QObject::disconnect(watch);
+    EXPECT_EQ(downloads.front(), QWebEngineDownloadRequest::DownloadCancelled);
 }
 
 TEST_F(WebHostTest, AlertAndConfirmAreTheSkinsBoxesPromptIsNull) {
