@@ -6,6 +6,7 @@
 #include <QJsonDocument>
 #include <QUrl>
 #include <QWebChannel>
+#include <QWebEngineSettings>
 
 #include "ui/web/movie_bridge.h"
 
@@ -35,8 +36,10 @@ CMovieView::CMovieView(QWidget* parent, QString program_folder)
                       ReadResource(QStringLiteral(":/mapvale/web/movie_link.js")));
     connect(this, &QWebEngineView::loadStarted, this, [this] { ready_ = false; });
     connect(this, &QWebEngineView::loadFinished, this, &CMovieView::OnLoadFinished);
-    // Movies have no background of their own until they paint; the skin's navy shows meanwhile.
+    // Movies have no background of their own until they paint: the window shows through. A
+    // missing movie leaves the area empty rather than showing the engine's error page.
     page()->setBackgroundColor(Qt::transparent);
+    page()->settings()->setAttribute(QWebEngineSettings::ErrorPageEnabled, false);
 }
 
 QUrl CMovieView::MovieUrl(const QString& program_folder, const QString& name) {

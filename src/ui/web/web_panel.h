@@ -10,7 +10,8 @@ class CWeb;
 
 // A resizable panel of the main screen that is nothing but a browser filling it from its top left
 // corner and following its size. Activate shows it and navigates to its page, unless it is
-// already the shown panel (its page then stays as the user left it).
+// already the shown panel (its page then stays as the user left it). Given a parent, the panel is
+// a child widget of it (the parent places it).
 class CWebPanel : public CDialogRsz {
     Q_OBJECT
 

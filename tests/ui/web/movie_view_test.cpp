@@ -143,6 +143,7 @@ TEST_F(MovieViewTest, CountdownRaisesFsCommandOncePerLoad) {
 TEST_F(MovieViewTest, RequestsWaitForThePageInOrderAndTheOldestAreDropped) {
     CMovieView status(window_.get(), folder_);
     status.show();
+
     // Before a movie is set, a resize sends nothing (and nothing is queued).
     ResizeStatus(status, QSize(800, 600), QRect(8, 500, 785, 51));
     EXPECT_EQ(status.geometry(), QRect(8, 500, 785, 51));
