@@ -13,7 +13,8 @@ CCNotidlg::CCNotidlg(QWidget* parent, QString address)
     browser_->setObjectName(QStringLiteral("1051"));
     browser_->setGeometry(0, 0, 900, 1200);
     resize(900, 800);
-    SetDragArea(0);
+    // A window of the system's own frame: the user moves and closes it as any other.
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     if (QScreen* screen = QGuiApplication::primaryScreen()) {
         const QRect area = screen->availableGeometry();
         move(area.center() - rect().center());
@@ -25,6 +26,12 @@ void CCNotidlg::showEvent(QShowEvent* event) {
     if (show_notice_ && !navigated_) {
         navigated_ = true;
         browser_->Navigate(address_);
+    }
+}
+
+void CCNotidlg::OnCommand(int id) {
+    if (id == 2) {
+        reject();
     }
 }
 

@@ -8,8 +8,8 @@ namespace mapvale::ui {
 
 class CWeb;
 
-// The notice board: a 900 x 800 window centred on the screen, its browser (1051) 900 x 1200 from
-// the top left corner (the page scrolls inside). It navigates when shown, and only when its
+// The notice board: a framed 900 x 800 window centred on the screen, its browser (1051) 900 x 1200
+// from the top left corner (the page scrolls inside). It navigates when shown, and only when its
 // creator set the show-notice flag.
 class CCNotidlg : public CSkinDialog {
     Q_OBJECT
@@ -22,6 +22,10 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
+
+protected:
+    // Escape and the window's close box end the window (rejected).
+    void OnCommand(int id) override;
 
 private:
     CWeb* browser_;

@@ -14,8 +14,15 @@ CDlgAlert::CDlgAlert(QWidget* parent, const QString& address)
     browser_->setObjectName(QStringLiteral("1027"));
     browser_->setGeometry(0, 0, 296, 296);
     setFixedSize(296, 296);
-    SetDragArea(0);
+    // A window of the system's own frame: the user moves and closes it as any other.
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     browser_->Navigate(address);
+}
+
+void CDlgAlert::OnCommand(int id) {
+    if (id == 2) {
+        reject();
+    }
 }
 
 }  // namespace mapvale::ui

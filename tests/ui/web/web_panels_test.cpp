@@ -181,7 +181,8 @@ TEST_F(WebPanelsTest, NoticeDialogAnswersStartStopOrClosed) {
         EXPECT_EQ(RunNoticeDialog(nullptr, notice), 2);
     }
     {
-        auto watch = WhenModalOpens<CDlgAlert>([](CDlgAlert* dialog) { dialog->reject(); });
+        // The user closes the window.
+        auto watch = WhenModalOpens<CDlgAlert>([](CDlgAlert* dialog) { dialog->close(); });
         EXPECT_EQ(RunNoticeDialog(nullptr, notice), 0);
     }
     // Without an open notice the page's answer does nothing.
