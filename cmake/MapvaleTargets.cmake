@@ -33,9 +33,9 @@ function(mapvale_add_program name)
     install(TARGETS ${name} RUNTIME DESTINATION "${MAPVALE_INSTALL_DIR}")
 endfunction()
 
-# mapvale_add_test(<name> SOURCES ... DEPS ... [ENVIRONMENT VAR=value ...])
+# mapvale_add_test(<name> SOURCES ... DEPS ...)
 function(mapvale_add_test name)
-    cmake_parse_arguments(ARG "" "" "SOURCES;DEPS;ENVIRONMENT" ${ARGN})
+    cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
     add_executable(${name} ${ARG_SOURCES})
     set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY "${CMAKE_BINARY_DIR}/tests")
     # Tests read the staged program folder (Info/).
@@ -44,5 +44,5 @@ function(mapvale_add_test name)
     target_link_libraries(${name} PRIVATE ${ARG_DEPS} mapvale_test_support GTest::gmock
         mapvale_options)
     gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST
-        PROPERTIES ENVIRONMENT "MAPVALE_PROGRAM_DIR=${MAPVALE_PROGRAM_DIR};${ARG_ENVIRONMENT}")
+        PROPERTIES ENVIRONMENT "MAPVALE_PROGRAM_DIR=${MAPVALE_PROGRAM_DIR}")
 endfunction()

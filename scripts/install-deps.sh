@@ -20,6 +20,8 @@ packages=(
     clang
     libclang-rt-14-dev
     qt6-base-dev
+    qt6-webengine-dev
+    qt6-webchannel-dev
     fonts-nanum
     xvfb
     xauth

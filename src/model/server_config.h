@@ -30,6 +30,8 @@ public:
     static constexpr std::string_view kPortalStart = "portal-start";
     static constexpr std::string_view kBrandPortalOv = "brand-portal-ov";
     static constexpr std::string_view kBrandPortalDl = "brand-portal-dl";
+    // The TARNO units' portal (the ORLA units' is kPortal).
+    static constexpr std::string_view kTarnoPortal = "tarno-portal";
 
     struct Endpoint {
         std::string host;

@@ -37,10 +37,11 @@ TEST(ServerConfigTest, ShippedFileNamesEveryRole) {
     ASSERT_NE(dir, nullptr);
     auto config = ServerConfig::Load(std::string(dir) + "/Info/Servers.ini");
     ASSERT_TRUE(config);
-    for (auto role : {ServerConfig::kRegistration, ServerConfig::kService, ServerConfig::kContent,
-                      ServerConfig::kUpdate, ServerConfig::kTraffic, ServerConfig::kMapContent,
-                      ServerConfig::kPortal, ServerConfig::kPortalStart,
-                      ServerConfig::kBrandPortalOv, ServerConfig::kBrandPortalDl}) {
+    for (auto role :
+         {ServerConfig::kRegistration, ServerConfig::kService, ServerConfig::kContent,
+          ServerConfig::kUpdate, ServerConfig::kTraffic, ServerConfig::kMapContent,
+          ServerConfig::kPortal, ServerConfig::kPortalStart, ServerConfig::kBrandPortalOv,
+          ServerConfig::kBrandPortalDl, ServerConfig::kTarnoPortal}) {
         EXPECT_TRUE(config->Find(role, 80)) << role;
     }
     EXPECT_FALSE(ServerConfig::Load("/nonexistent/Servers.ini"));

@@ -1,5 +1,6 @@
-// mapvale-gallery <folder>: draws the skin's controls, boxes and windows into <folder>/skin/ and
-// the updater's own boxes and screens into <folder>/shell/.
+// mapvale-gallery <folder> [set ...]: draws the pictures of each set ("skin": the skin's
+// controls, boxes and windows; "shell": the updater's own boxes and screens; "web": the movies,
+// web panels and a page's alert) into <folder>/<set>/; every set when none is named.
 #include <QApplication>
 #include <QDir>
 #include <cstdio>
@@ -7,21 +8,44 @@
 #include "shell_gallery.h"
 #include "skin_gallery.h"
 #include "ui/skin/skin_fonts.h"
+#include "ui/web/web_engine_setup.h"
+#include "web_gallery.h"
 
 int main(int argc, char** argv) {
+    mapvale::ui::PrepareWebEngine();
+    mapvale::ui::UseOffTheRecordProfile();
     QApplication app(argc, argv);
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: mapvale-gallery <output folder>\n");
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: mapvale-gallery <output folder> [skin] [shell] [web]\n");
         return 2;
+    }
+    QStringList sets;
+    for (int i = 2; i < argc; ++i) {
+        sets.append(QString::fromLocal8Bit(argv[i]));
+    }
+    if (sets.isEmpty()) {
+        sets = {QStringLiteral("skin"), QStringLiteral("shell"), QStringLiteral("web")};
     }
     mapvale::ui::InstallSkinFonts();
     const QString root = QString::fromLocal8Bit(argv[1]);
-    QStringList written = mapvale::gallery::WriteSkinGallery(QDir(root).filePath("skin"));
-    written += mapvale::gallery::WriteShellGallery(QDir(root).filePath("shell"));
+    int expected = 0;
+    QStringList written;
+    if (sets.contains(QStringLiteral("skin"))) {
+        written += mapvale::gallery::WriteSkinGallery(QDir(root).filePath("skin"));
+        expected += mapvale::gallery::SkinGalleryPictureCount();
+    }
+    if (sets.contains(QStringLiteral("shell"))) {
+        written += mapvale::gallery::WriteShellGallery(QDir(root).filePath("shell"));
+        expected += mapvale::gallery::ShellGalleryPictureCount();
+    }
+    if (sets.contains(QStringLiteral("web"))) {
+        // The movies are those of the program folder beside this program.
+        written += mapvale::gallery::WriteWebGallery(QDir(root).filePath("web"),
+                                                     QCoreApplication::applicationDirPath());
+        expected += mapvale::gallery::WebGalleryPictureCount();
+    }
     for (const QString& file : written) {
         std::printf("%s\n", qPrintable(file));
     }
-    const int expected =
-        mapvale::gallery::SkinGalleryPictureCount() + mapvale::gallery::ShellGalleryPictureCount();
     return written.size() == expected ? 0 : 1;
 }

@@ -16,6 +16,7 @@
 #include "mapvale-servers/traffic_server.h"
 #include "mapvale-servers/trainfo_api.h"
 #include "mapvale-servers/version_query.h"
+#include "mapvale-servers/web_pages.h"
 #include "mapvale-servers/world.h"
 #include "mapvale-servers/world_address.h"
 #include "mapvale-servers/world_settings.h"
@@ -202,6 +203,7 @@ int RunServe(const std::vector<std::string>& args, std::ostream& out, std::ostre
         versions->AddTo(server);
         AddDownloadNoticeApi(server);
         AddTrafficConsentApi(server, consents);
+        AddWebPages(server);
     }
     out << "listening on " << listened.ToString() << std::endl;
     if (traffic_address) {

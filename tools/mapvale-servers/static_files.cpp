@@ -44,6 +44,7 @@ std::string ContentType(const std::string& path) {
         {".jpg", "image/jpeg"},        {".jpeg", "image/jpeg"},
         {".gif", "image/gif"},         {".bmp", "image/bmp"},
         {".zip", "application/zip"},   {".exe", "application/octet-stream"},
+        {".mms", "text/html"},         {".aspx", "text/html"},
     };
     const std::size_t dot = path.rfind('.');
     const std::size_t slash = path.rfind('/');

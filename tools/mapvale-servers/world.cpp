@@ -498,8 +498,19 @@ private:
                         page("설치 안내")) &&
                PutCp949(ContentPath(std::string(kPagesFolder) + "/traffic.html"),
                         page("교통정보 서비스")) &&
-               PutCp949(ContentPath(std::string(kPagesFolder) + "/notice.html"),
-                        page("업데이트 안내"));
+               PutCp949(ContentPath(std::string(kPagesFolder) + "/notice.html"), NoticePage());
+    }
+
+    // The notice before a job: its buttons give the program's answer through window.external.
+    static std::string NoticePage() {
+        return "<!DOCTYPE html>\n<html lang=\"ko\"><head><meta charset=\"euc-kr\">"
+               "<title>업데이트 안내</title>\n<style>body{font-family:NanumGothic,sans-serif;"
+               "margin:12px;color:#0F2A44;background:#F4F7FA}h1{font-size:16px;color:#1E4566}"
+               "button{width:120px;height:30px;margin:6px}</style></head>\n<body>"
+               "<h1>업데이트 안내</h1><p>새 지도로 업데이트합니다.</p>"
+               "<button id=\"start\" onclick=\"window.external.__StartUpdate()\">업데이트 시작"
+               "</button><br><button id=\"stop\" onclick=\"window.external.__StopUpdate()\">"
+               "업데이트 안 함</button></body></html>\n";
     }
 
     bool WriteProgramFolder() {

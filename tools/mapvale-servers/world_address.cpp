@@ -54,7 +54,8 @@ std::string ServersIniText(const ListenAddress& address, const ListenAddress& tr
     for (const std::string_view role :
          {ServerConfig::kRegistration, ServerConfig::kService, ServerConfig::kContent,
           ServerConfig::kUpdate, ServerConfig::kMapContent, ServerConfig::kPortal,
-          ServerConfig::kPortalStart, ServerConfig::kBrandPortalOv, ServerConfig::kBrandPortalDl}) {
+          ServerConfig::kPortalStart, ServerConfig::kBrandPortalOv, ServerConfig::kBrandPortalDl,
+          ServerConfig::kTarnoPortal}) {
         text += std::string(role) + " = " + address.ToString() + "\n";
     }
     text += std::string(ServerConfig::kTraffic) + " = " + traffic.ToString() + "\n";

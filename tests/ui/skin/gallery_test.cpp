@@ -33,7 +33,7 @@ TEST(Gallery, WritesEveryPictureAndNoneIsBlank) {
     gallery.setProcessEnvironment(environment);
     gallery.start(
         QDir(QString::fromLocal8Bit(program_dir)).filePath(QStringLiteral("mapvale-gallery")),
-        {QString::fromStdString(sandbox.Path())});
+        {QString::fromStdString(sandbox.Path()), QStringLiteral("skin"), QStringLiteral("shell")});
     ASSERT_TRUE(gallery.waitForFinished(120000));
     ASSERT_EQ(gallery.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(gallery.exitCode(), 0) << gallery.readAllStandardError().toStdString();

@@ -1,0 +1,52 @@
+#include "ui/web/notice_dialog.h"
+
+#include <QMetaObject>
+#include <QPointer>
+
+#include "ui/web/dlg_alert.h"
+#include "ui/web/script_functions.h"
+
+namespace mapvale::ui {
+
+namespace {
+
+struct OpenNotice {
+    QPointer<CDlgAlert> dialog;
+    int answer = 0;
+};
+
+OpenNotice* open_notice = nullptr;
+
+}  // namespace
+
+int RunNoticeDialog(QWidget* owner, const QString& url) {
+    if (open_notice != nullptr) {
+        return 0;
+    }
+    OpenNotice notice;
+    notice.dialog = new CDlgAlert(owner, url);
+    notice.dialog->setAttribute(Qt::WA_DeleteOnClose, false);
+    open_notice = &notice;
+    notice.dialog->exec();
+    open_notice = nullptr;
+    delete notice.dialog.data();
+    return notice.answer;
+}
+
+int AnswerNoticeDialog(int answer) {
+    if (open_notice == nullptr || open_notice->dialog == nullptr) {
+        return 0;
+    }
+    open_notice->answer = answer;
+    QMetaObject::invokeMethod(open_notice->dialog.data(), "accept", Qt::QueuedConnection);
+    return 1;
+}
+
+void AddNoticeFunctions(ScriptFunctions& functions) {
+    functions.Add(QStringLiteral("__StartUpdate"),
+                  [](const std::vector<ScriptValue>&) { return AnswerNoticeDialog(1); });
+    functions.Add(QStringLiteral("__StopUpdate"),
+                  [](const std::vector<ScriptValue>&) { return AnswerNoticeDialog(2); });
+}
+
+}  // namespace mapvale::ui

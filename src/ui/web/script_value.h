@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QJsonArray>
+#include <QJsonValue>
+#include <QString>
+#include <cstdint>
+#include <variant>
+#include <vector>
+
+namespace mapvale::ui {
+
+// One argument of a page's call through window.external: nothing (undefined, null), an integer
+// (a number without fraction that fits 64 bits), another number, a boolean or a text. Objects and
+// arrays arrive as their JSON text.
+using ScriptValue = std::variant<std::monostate, std::int64_t, double, bool, QString>;
+
+// Texts longer than this many UTF-16 units are cut (a page may pass anything).
+inline constexpr int kMaxScriptText = 64 * 1024;
+
+ScriptValue ToScriptValue(const QJsonValue& value);
+// The arguments as handlers get them: last argument first.
+std::vector<ScriptValue> ToScriptArguments(const QJsonArray& arguments);
+
+// The value as a 32-bit integer the way handlers read numbers: integers and doubles truncated
+// into range, numeric texts parsed, anything else `fallback`.
+int ScriptInt(const ScriptValue& value, int fallback = 0);
+// The value as text: texts as they are, numbers and booleans spelled, nothing empty.
+QString ScriptText(const ScriptValue& value);
+
+}  // namespace mapvale::ui

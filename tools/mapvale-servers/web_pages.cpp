@@ -1,0 +1,102 @@
+#include "mapvale-servers/web_pages.h"
+
+#include <string>
+#include <string_view>
+
+#include "mapvale-servers/http_server.h"
+#include "mapvale-servers/request_parameters.h"
+
+namespace mapvale::servers {
+
+namespace {
+
+std::string Escape(std::string_view text) {
+    std::string out;
+    for (const char c : text) {
+        switch (c) {
+            case '<':
+                out += "&lt;";
+                break;
+            case '>':
+                out += "&gt;";
+                break;
+            case '&':
+                out += "&amp;";
+                break;
+            case '"':
+                out += "&quot;";
+                break;
+            case '\'':
+                out += "&#39;";
+                break;
+            default:
+                out += c;
+        }
+    }
+    return out;
+}
+
+std::string Page(std::string_view title, std::string_view body, std::string_view script = {}) {
+    return "<!DOCTYPE html>\n<html lang=\"ko\"><head><meta charset=\"utf-8\"><title>" +
+           std::string(title) +
+           "</title>\n<style>body{font-family:NanumGothic,sans-serif;margin:16px;color:#0F2A44;"
+           "background:#F4F7FA}h1{font-size:18px;color:#1E4566}.d1{font-family:monospace;"
+           "background:#E6EDF3;padding:2px 6px}</style>" +
+           (script.empty() ? std::string() : "<script>" + std::string(script) + "</script>") +
+           "</head>\n<body><h1>" + std::string(title) + "</h1>" + std::string(body) +
+           "</body></html>\n";
+}
+
+void SetHtml(httplib::Response& response, const std::string& html) {
+    response.set_content(html, "text/html; charset=utf-8");
+}
+
+// A portal's page for the user it was given.
+HttpServer::Handler PortalPage(std::string title) {
+    return [title = std::move(title)](const httplib::Request& request,
+                                      httplib::Response& response) {
+        const std::string d1 = RequestParameters(request).Get("D1");
+        SetHtml(response,
+                Page(title, "<p>D1 <span id=\"d1\" class=\"d1\">" + Escape(d1) + "</span></p>"));
+    };
+}
+
+constexpr std::string_view kMapScript = R"(
+window.mapCalls = [];
+function record(name, args) {
+  var call = name + '(' + Array.prototype.map.call(args, function (a) {
+    return JSON.stringify(a);
+  }).join(',') + ')';
+  window.mapCalls.push(call);
+  var item = document.createElement('li');
+  item.textContent = call;
+  document.getElementById('calls').appendChild(item);
+}
+function setCenter() { record('setCenter', arguments); }
+function getCoord() { record('getCoord', arguments); }
+function setMapMovePhotoSearch() { record('setMapMovePhotoSearch', arguments); }
+function closeUI() { record('closeUI', arguments); }
+)";
+
+}  // namespace
+
+void AddWebPages(HttpServer& server) {
+    server.AddHandler("/AVNproduct/support/notice/ ",
+                      [](const httplib::Request&, httplib::Response& response) {
+                          SetHtml(response, Page("공지사항",
+                                                 "<ul id=\"notices\"><li>지도 업데이트 안내</li>"
+                                                 "<li>서비스 점검 안내</li></ul>"));
+                      });
+    server.AddHandler("/WMKproduct/addition_service/index.mms", PortalPage("ORLA 부가 서비스"));
+    server.AddHandler("/WMKproduct/serviceM/index.mms", PortalPage("TARNO 서비스"));
+    server.AddHandler(
+        "/Scripts/WithMap.aspx", [](const httplib::Request& request, httplib::Response& response) {
+            const std::string d1 = RequestParameters(request).Get("D1");
+            SetHtml(response, Page("지도",
+                                   "<p>D1 <span id=\"d1\" class=\"d1\">" + Escape(d1) +
+                                       "</span></p><ol id=\"calls\"></ol>",
+                                   kMapScript));
+        });
+}
+
+}  // namespace mapvale::servers
