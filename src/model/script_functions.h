@@ -12,12 +12,14 @@ namespace mapvale {
 // One argument of a call from a web page's script: nothing, a number, a truth value or text.
 using ScriptValue = std::variant<std::monostate, std::int64_t, double, bool, std::string>;
 
-// A function that embedded web pages may call by name. The handler receives the arguments as the
-// page passed them, last script argument first, and returns an integer that is not passed back
-// to the page.
+// What runs when a page calls a function: the arguments as the page passed them, last script
+// argument first; the integer it returns is not passed back to the page.
+using ScriptHandler = std::function<int(const std::vector<ScriptValue>& arguments)>;
+
+// A function that embedded web pages may call by name.
 struct stIDispatchFunc {
     std::string name;
-    std::function<int(const std::vector<ScriptValue>& arguments)> handler;
+    ScriptHandler handler;
 };
 
 // The application's ordered list of script-callable functions. A function's dispatch id is its
@@ -26,6 +28,7 @@ struct stIDispatchFunc {
 // Thread safety: filled at start-up, then read on the user-interface thread only.
 class ScriptFunctionList {
 public:
+    // Adds a function at the end; a name already there keeps answering with its first handler.
     void Append(stIDispatchFunc function) { functions_.push_back(std::move(function)); }
 
     // The dispatch id of `name`, or -1 when no function has that name.
@@ -52,6 +55,13 @@ public:
     }
 
     const std::vector<stIDispatchFunc>& functions() const { return functions_; }
+    std::vector<std::string> Names() const {
+        std::vector<std::string> names;
+        for (const stIDispatchFunc& function : functions_) {
+            names.push_back(function.name);
+        }
+        return names;
+    }
 
 private:
     std::vector<stIDispatchFunc> functions_;

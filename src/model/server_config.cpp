@@ -8,11 +8,7 @@
 
 namespace mapvale {
 
-namespace {
-
-
-
-}  // namespace
+namespace {}  // namespace
 
 std::optional<ServerConfig> ServerConfig::Load(const std::string& path) {
     auto text = platform::ReadWholeFile(path);
@@ -60,9 +56,9 @@ std::optional<ServerConfig::Endpoint> ServerConfig::Find(std::string_view role,
     // "[::1]:8080" keeps its brackets off the port; a bare IPv6 address has no port.
     const std::size_t colon = text.rfind(':');
     const bool bracketed = text.front() == '[';
-    const bool has_port = colon != std::string::npos &&
-                          (bracketed ? colon > 0 && text[colon - 1] == ']'
-                                     : text.find(':') == colon);
+    const bool has_port =
+        colon != std::string::npos &&
+        (bracketed ? colon > 0 && text[colon - 1] == ']' : text.find(':') == colon);
     if (has_port) {
         const std::string digits = text.substr(colon + 1);
         if (digits.empty() || digits.size() > 5 ||
@@ -88,6 +84,16 @@ void ServerConfig::Set(std::string_view role, std::string_view host_text) {
         return;
     }
     hosts_[platform::AsciiLower(role)] = std::string(host_text);
+}
+
+std::vector<std::string> ServerConfig::HostTexts() const {
+    std::vector<std::string> hosts;
+    for (const auto& [role, host] : hosts_) {
+        if (!host.empty() && std::find(hosts.begin(), hosts.end(), host) == hosts.end()) {
+            hosts.push_back(host);
+        }
+    }
+    return hosts;
 }
 
 }  // namespace mapvale

@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace mapvale {
 
@@ -49,6 +50,9 @@ public:
     std::optional<Endpoint> Find(std::string_view role, std::uint16_t default_port) const;
 
     void Set(std::string_view role, std::string_view host_text);
+
+    // Every configured "host[:port]", once each.
+    std::vector<std::string> HostTexts() const;
 
 private:
     std::map<std::string, std::string> hosts_;  // lower-cased role -> host[:port]

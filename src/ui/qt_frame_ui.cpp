@@ -13,6 +13,7 @@
 #include "platform/process.h"
 #include "ui/screen_window.h"
 #include "ui/skin/message_box.h"
+#include "ui/web/notice_dialog.h"
 
 namespace mapvale::ui {
 
@@ -339,9 +340,13 @@ bool QtFrameUi::RunSignInDialog() {
     return frame_->RunSignIn(settings.user_id, settings.company, settings.password) == 1;
 }
 
-int QtFrameUi::RunNoticeDialog(const std::string&) {
-    // The notice page comes with the browser; until then the job goes ahead.
-    return ending_ ? 0 : 1;
+int QtFrameUi::RunNoticeDialog(const std::string& text) {
+    if (ending_) {
+        return 0;
+    }
+    FramePump::Hold hold(pump_);
+    return ui::RunNoticeDialog(OwnerWindow(controller::Owner::kCurrentScreen),
+                               QString::fromStdString(text));
 }
 
 bool QtFrameUi::RunReconsentDialog() {

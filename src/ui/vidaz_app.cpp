@@ -12,6 +12,8 @@
 #include "ui/frame_pump.h"
 #include "ui/qt_frame_ui.h"
 #include "ui/termination_signals.h"
+#include "ui/web/program_functions.h"
+#include "ui/web/web_environment.h"
 
 namespace mapvale::ui {
 
@@ -73,7 +75,7 @@ std::optional<int> CVidazApp::InitInstance() {
 
     app::RepairUninstallEntry(*services_.store, services_.program_files_folder,
                               services_.installer_script);
-    AppendScriptFunctions();
+    MakeScriptFunctions();
 
     const QSize screen = ScreenSize();
     if (screen.width() < 800 || screen.height() < 600) {
@@ -86,6 +88,7 @@ std::optional<int> CVidazApp::InitInstance() {
     frame_services.arguments = arguments_;
     frame_ = std::make_unique<controller::CMainFrame>(*ui_, *pump_, std::move(frame_services));
     ui_->Attach(*frame_);
+    SetUpBrowsers();
     controller::CMainFrame* frame = frame_.get();
     pump_->SetHandler([frame](const platform::Message& message) {
         frame->HandleMessage(message.message, message.w_param, message.l_param);
@@ -127,28 +130,38 @@ void CVidazApp::RequestEnd() {
     QCoreApplication::exit(0);
 }
 
-void CVidazApp::AppendScriptFunctions() {
+void CVidazApp::MakeScriptFunctions() {
     if (!functions_.functions().empty()) {
         return;
     }
     // The first four belong to the map themes and the photo service; they answer 0 until then.
-    for (const char* name : {"ThemeDownload", "DownloadPicroute", "SetCoord", "PhotoDialogOpen"}) {
-        functions_.Append({name, [](const std::vector<ScriptValue>&) { return 0; }});
-    }
-    functions_.Append(
-        {"__StartUpdate", [this](const std::vector<ScriptValue>&) { return AnswerNotice(1); }});
-    functions_.Append(
-        {"__StopUpdate", [this](const std::vector<ScriptValue>&) { return AnswerNotice(2); }});
+    UpdaterScriptHandlers handlers;
+    handlers.notice_answer = [this](int answer) {
+        if (frame_) {
+            frame_->AnswerNotice(answer);
+        }
+    };
+    functions_ = UpdaterScriptFunctions(std::move(handlers));
 }
 
-int CVidazApp::AnswerNotice(int answer) {
-    if (frame_) {
-        frame_->AnswerNotice(answer);
+void CVidazApp::SetUpBrowsers() {
+    WebEnvironment environment;
+    environment.functions = &functions_;
+    const std::string& program_folder = services_.frame.folder_defaults.program_folder;
+    environment.program_folder = QString::fromStdString(program_folder);
+    // Pages of the configured servers and of the program folder may call the functions.
+    if (const std::optional<ServerConfig> servers =
+            ServerConfig::Load(program_folder + "Info/Servers.ini")) {
+        for (const std::string& host : servers->HostTexts()) {
+            environment.trusted_hosts.append(QString::fromStdString(host));
+        }
     }
-    if (close_notice_) {
-        close_notice_();
+    if (services_.open_with_desktop) {
+        environment.open_external = [open = services_.open_with_desktop](const QUrl& url) {
+            open(url.toString().toStdString());
+        };
     }
-    return 1;
+    SetWebEnvironment(std::move(environment));
 }
 
 }  // namespace mapvale::ui

@@ -70,22 +70,19 @@ public:
 
     // The functions web pages may call, in their fixed order.
     const ScriptFunctionList& functions() const { return functions_; }
-    // Closes the open notice dialog (the browser fills it in).
-    void SetNoticeCloser(std::function<void()> closer) { close_notice_ = std::move(closer); }
 
     FramePump& pump() { return *pump_; }
     QtFrameUi* ui() { return ui_.get(); }
     controller::CMainFrame* frame() { return frame_.get(); }
 
 private:
-    void AppendScriptFunctions();
-    int AnswerNotice(int answer);
+    void MakeScriptFunctions();
+    void SetUpBrowsers();
     QSize ScreenSize() const;
 
     std::vector<std::string> arguments_;
     AppServices services_;
     ScriptFunctionList functions_;
-    std::function<void()> close_notice_;
     std::unique_ptr<FramePump> pump_;
     std::unique_ptr<QtFrameUi> ui_;
     std::unique_ptr<platform::InstanceEndpoint> endpoint_;

@@ -10,6 +10,7 @@
 #include "platform/settings_store.h"
 #include "ui/skin/skin_fonts.h"
 #include "ui/vidaz_app.h"
+#include "ui/web/web_engine_setup.h"
 
 int main(int argc, char** argv) {
     using namespace mapvale;
@@ -17,6 +18,7 @@ int main(int argc, char** argv) {
     // unknown first argument.
     const std::vector<std::string> arguments(argv + 1, argv + argc);
     ui::CVidazApp::ChooseDisplayPlatform();
+    ui::PrepareWebEngine();
     QApplication application(argc, argv);
     ui::InstallSkinFonts();
 

@@ -17,12 +17,12 @@
 #include "mapvale-servers/static_files.h"
 #include "mapvale-servers/web_pages.h"
 #include "mapvale-servers/world.h"
+#include "model/script_functions.h"
 #include "model/server_config.h"
 #include "ui/web/c_notidlg.h"
 #include "ui/web/dlg_alert.h"
 #include "ui/web/movie_view.h"
 #include "ui/web/panel_addresses.h"
-#include "ui/web/script_functions.h"
 #include "ui/web/status_movies.h"
 #include "ui/web/web.h"
 #include "ui/web/web_panels.h"
@@ -236,7 +236,7 @@ QStringList WriteWebGallery(const QString& folder, const QString& program_folder
                                         ServerConfig::kTarnoPortal, ServerConfig::kMapContent}) {
         servers.Set(role, pages.Address());
     }
-    ui::ScriptFunctions functions;
+    ScriptFunctionList functions;
     ui::WebEnvironment environment;
     environment.functions = &functions;
     environment.trusted_hosts = {QString::fromStdString(pages.Address())};

@@ -1,8 +1,10 @@
 #include "ui/web/external_bridge.h"
 
+#include "ui/web/script_value.h"
+
 #include <QWebEnginePage>
 
-#include "ui/web/script_functions.h"
+#include "model/script_functions.h"
 
 namespace mapvale::ui {
 
@@ -15,7 +17,7 @@ void CExternalBridge::call(const QString& name, const QJsonArray& arguments) {
         !environment_.Trusts(page_->url())) {
         return;
     }
-    const int id = environment_.functions->IdOf(name);
+    const int id = environment_.functions->IdOf(name.toStdString());
     if (id < 1) {
         return;
     }

@@ -3,8 +3,8 @@
 #include <QMetaObject>
 #include <QPointer>
 
+#include "model/script_functions.h"
 #include "ui/web/dlg_alert.h"
-#include "ui/web/script_functions.h"
 
 namespace mapvale::ui {
 
@@ -42,11 +42,17 @@ int AnswerNoticeDialog(int answer) {
     return 1;
 }
 
-void AddNoticeFunctions(ScriptFunctions& functions) {
-    functions.Add(QStringLiteral("__StartUpdate"),
-                  [](const std::vector<ScriptValue>&) { return AnswerNoticeDialog(1); });
-    functions.Add(QStringLiteral("__StopUpdate"),
-                  [](const std::vector<ScriptValue>&) { return AnswerNoticeDialog(2); });
+void AddNoticeFunctions(ScriptFunctionList& functions, std::function<void(int answer)> on_answer) {
+    for (const auto& [name, answer] :
+         {std::pair{"__StartUpdate", 1}, std::pair{"__StopUpdate", 2}}) {
+        functions.Append({name, [on_answer, answer = answer](const std::vector<ScriptValue>&) {
+                              if (on_answer) {
+                                  on_answer(answer);
+                              }
+                              AnswerNoticeDialog(answer);
+                              return 1;
+                          }});
+    }
 }
 
 }  // namespace mapvale::ui

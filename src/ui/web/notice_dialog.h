@@ -1,12 +1,14 @@
 #pragma once
 
+#include <functional>
+
+#include "model/script_functions.h"
+
 #include <QString>
 
 class QWidget;
 
 namespace mapvale::ui {
-
-class ScriptFunctions;
 
 // The notice before a job: the page at `url` in a modal CDlgAlert over `owner`. The page answers
 // with window.external.__StartUpdate() (1: start) or __StopUpdate() (2: do not), which closes the
@@ -19,6 +21,8 @@ int RunNoticeDialog(QWidget* owner, const QString& url);
 int AnswerNoticeDialog(int answer);
 
 // Registers "__StartUpdate" and "__StopUpdate" (in that order) answering the open notice.
-void AddNoticeFunctions(ScriptFunctions& functions);
+// `on_answer` (when given) learns the answer first. Both return 1, notice open or not.
+void AddNoticeFunctions(ScriptFunctionList& functions,
+                        std::function<void(int answer)> on_answer = {});
 
 }  // namespace mapvale::ui

@@ -16,8 +16,7 @@ std::vector<int> InCallOrder(const std::vector<ScriptValue>& last_first) {
     return values;
 }
 
-ScriptFunctions::Handler IntegerHandler(
-    std::function<void(const std::vector<int>& arguments)> handler) {
+ScriptHandler IntegerHandler(std::function<void(const std::vector<int>& arguments)> handler) {
     return [handler = std::move(handler)](const std::vector<ScriptValue>& arguments) {
         if (!handler) {
             return 0;
@@ -29,37 +28,36 @@ ScriptFunctions::Handler IntegerHandler(
 
 }  // namespace
 
-ScriptFunctions UpdaterScriptFunctions(UpdaterScriptHandlers handlers) {
-    ScriptFunctions functions;
-    functions.Add(QStringLiteral("ThemeDownload"), std::move(handlers.theme_download));
-    functions.Add(QStringLiteral("DownloadPicroute"), std::move(handlers.download_picroute));
-    functions.Add(QStringLiteral("SetCoord"), [set_coord = std::move(handlers.set_coord)](
-                                                  const std::vector<ScriptValue>& arguments) {
-        if (!set_coord || arguments.size() < 2) {
-            return 0;
-        }
-        const std::vector<int> values = InCallOrder(arguments);
-        set_coord(values[0], values[1]);
-        return 1;
-    });
-    functions.Add(QStringLiteral("PhotoDialogOpen"),
-                  [open = std::move(handlers.photo_dialog_open)](const std::vector<ScriptValue>&) {
-                      if (!open) {
-                          return 0;
-                      }
-                      open();
-                      return 1;
-                  });
-    AddNoticeFunctions(functions);
+ScriptFunctionList UpdaterScriptFunctions(UpdaterScriptHandlers handlers) {
+    ScriptFunctionList functions;
+    functions.Append({"ThemeDownload", std::move(handlers.theme_download)});
+    functions.Append({"DownloadPicroute", std::move(handlers.download_picroute)});
+    functions.Append({"SetCoord", [set_coord = std::move(handlers.set_coord)](
+                                      const std::vector<ScriptValue>& arguments) {
+                          if (!set_coord || arguments.size() < 2) {
+                              return 0;
+                          }
+                          const std::vector<int> values = InCallOrder(arguments);
+                          set_coord(values[0], values[1]);
+                          return 1;
+                      }});
+    functions.Append({"PhotoDialogOpen", [open = std::move(handlers.photo_dialog_open)](
+                                             const std::vector<ScriptValue>&) {
+                          if (!open) {
+                              return 0;
+                          }
+                          open();
+                          return 1;
+                      }});
+    AddNoticeFunctions(functions, std::move(handlers.notice_answer));
     return functions;
 }
 
-ScriptFunctions TrayScriptFunctions(TrayScriptHandlers handlers) {
-    ScriptFunctions functions;
-    functions.Add(QStringLiteral("__WindowSize"), IntegerHandler(std::move(handlers.window_size)));
-    functions.Add(QStringLiteral("__WindowClose"),
-                  IntegerHandler(std::move(handlers.window_close)));
-    functions.Add(QStringLiteral("__WindowExec"), IntegerHandler(std::move(handlers.window_exec)));
+ScriptFunctionList TrayScriptFunctions(TrayScriptHandlers handlers) {
+    ScriptFunctionList functions;
+    functions.Append({"__WindowSize", IntegerHandler(std::move(handlers.window_size))});
+    functions.Append({"__WindowClose", IntegerHandler(std::move(handlers.window_close))});
+    functions.Append({"__WindowExec", IntegerHandler(std::move(handlers.window_exec))});
     return functions;
 }
 

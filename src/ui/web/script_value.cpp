@@ -11,8 +11,9 @@ namespace mapvale::ui {
 
 namespace {
 
-QString CutText(const QString& text) {
-    return text.size() > kMaxScriptText ? CutAtCharacter(text, kMaxScriptText) : text;
+std::string CutText(const QString& text) {
+    return (text.size() > kMaxScriptText ? CutAtCharacter(text, kMaxScriptText) : text)
+        .toStdString();
 }
 
 }  // namespace
@@ -65,9 +66,9 @@ int ScriptInt(const ScriptValue& value, int fallback) {
         return std::isnan(*number) ? fallback
                                    : static_cast<int>(std::clamp(std::trunc(*number), kLow, kHigh));
     }
-    if (const auto* text = std::get_if<QString>(&value)) {
+    if (const auto* text = std::get_if<std::string>(&value)) {
         bool ok = false;
-        const int parsed = text->trimmed().toInt(&ok);
+        const int parsed = QString::fromStdString(*text).trimmed().toInt(&ok);
         return ok ? parsed : fallback;
     }
     if (const auto* flag = std::get_if<bool>(&value)) {
@@ -77,8 +78,8 @@ int ScriptInt(const ScriptValue& value, int fallback) {
 }
 
 QString ScriptText(const ScriptValue& value) {
-    if (const auto* text = std::get_if<QString>(&value)) {
-        return *text;
+    if (const auto* text = std::get_if<std::string>(&value)) {
+        return QString::fromStdString(*text);
     }
     if (const auto* integer = std::get_if<std::int64_t>(&value)) {
         return QString::number(*integer);

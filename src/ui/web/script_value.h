@@ -3,16 +3,17 @@
 #include <QJsonArray>
 #include <QJsonValue>
 #include <QString>
+
 #include <cstdint>
 #include <variant>
 #include <vector>
+#include "model/script_functions.h"
 
 namespace mapvale::ui {
 
-// One argument of a page's call through window.external: nothing (undefined, null), an integer
-// (a number without fraction that fits 64 bits), another number, a boolean or a text. Objects and
-// arrays arrive as their JSON text.
-using ScriptValue = std::variant<std::monostate, std::int64_t, double, bool, QString>;
+// A page's argument (mapvale::ScriptValue) from what the web channel delivered: nothing for
+// undefined and null, an integer for a number without fraction that fits 64 bits, another number,
+// a boolean or a text (UTF-8). Objects and arrays arrive as their JSON text.
 
 // Texts longer than this many UTF-16 units are cut (a page may pass anything).
 inline constexpr int kMaxScriptText = 64 * 1024;

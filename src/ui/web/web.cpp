@@ -8,8 +8,8 @@
 #include <QWebEngineScript>
 #include <QWebEngineScriptCollection>
 
+#include "model/script_functions.h"
 #include "ui/web/external_bridge.h"
-#include "ui/web/script_functions.h"
 #include "ui/web/web_page.h"
 
 namespace mapvale::ui {
@@ -34,9 +34,13 @@ CWeb::CWeb(QWidget* parent, const WebEnvironment& environment, bool external)
     if (external && environment.functions != nullptr) {
         external_ = new CExternalBridge(environment, page(), this);
         Channel()->registerObject(QStringLiteral("mapvaleExternal"), external_);
-        const QString names = QString::fromUtf8(
-            QJsonDocument(QJsonArray::fromStringList(environment.functions->Names()))
-                .toJson(QJsonDocument::Compact));
+        QStringList function_names;
+        for (const std::string& name : environment.functions->Names()) {
+            function_names.append(QString::fromStdString(name));
+        }
+        const QString names =
+            QString::fromUtf8(QJsonDocument(QJsonArray::fromStringList(function_names))
+                                  .toJson(QJsonDocument::Compact));
         AddDocumentScript(QStringLiteral("mapvale-external"),
                           ReadResource(QStringLiteral(":/mapvale/web/external.js")) +
                               QLatin1Char('(') + names + QStringLiteral(");"));

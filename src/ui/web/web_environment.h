@@ -1,5 +1,7 @@
 #pragma once
 
+#include "model/script_functions.h"
+
 #include <QString>
 #include <QStringList>
 #include <QUrl>
@@ -7,14 +9,12 @@
 
 namespace mapvale::ui {
 
-class ScriptFunctions;
-
 // What every browser of a program shares: the functions of window.external, the pages allowed to
 // call them, and where pages' new windows go. A program sets it once at start
 // (SetWebEnvironment), before its first browser; tests set their own.
 struct WebEnvironment {
     // Null: pages get no window.external. Must outlive every browser.
-    const ScriptFunctions* functions = nullptr;
+    const ScriptFunctionList* functions = nullptr;
     // "host" or "host:port" of the configured servers (ports compare as given: "host" alone
     // means port 80).
     QStringList trusted_hosts;

@@ -4,8 +4,8 @@
 
 #include <QJsonArray>
 
+#include "model/script_functions.h"
 #include "ui/web/program_functions.h"
-#include "ui/web/script_functions.h"
 #include "ui/web/text_cut.h"
 
 namespace mapvale::ui {
@@ -17,8 +17,8 @@ TEST(ScriptValue, NumbersBecomeIntegersOnlyWhenWholeAndInRange) {
     EXPECT_EQ(ToScriptValue(QJsonValue(1e300)), ScriptValue(1e300));
     EXPECT_EQ(ToScriptValue(QJsonValue(9223372036854775808.0)), ScriptValue(9223372036854775808.0));
     EXPECT_EQ(ScriptInt(ScriptValue(1e300)), 2147483647);
-    EXPECT_EQ(ScriptInt(ScriptValue(QStringLiteral(" 42 "))), 42);
-    EXPECT_EQ(ScriptInt(ScriptValue(QStringLiteral("4x")), -1), -1);
+    EXPECT_EQ(ScriptInt(ScriptValue(std::string(" 42 "))), 42);
+    EXPECT_EQ(ScriptInt(ScriptValue(std::string("4x")), -1), -1);
     EXPECT_EQ(ScriptText(ScriptValue(std::int64_t{-7})), "-7");
 }
 
@@ -30,44 +30,41 @@ TEST(ScriptValue, TextsAreCutBetweenCharacters) {
     EXPECT_EQ(CutToUtf8Bytes(text, 8), QStringLiteral("a가😀"));
     EXPECT_EQ(CutAtCharacter(text, 3), QStringLiteral("a가"));
     const QString long_text = QString(kMaxScriptText - 1, QLatin1Char('x')) + QStringLiteral("😀");
-    EXPECT_EQ(std::get<QString>(ToScriptValue(QJsonValue(long_text))).size(), kMaxScriptText - 1);
+    EXPECT_EQ(
+        QString::fromStdString(std::get<std::string>(ToScriptValue(QJsonValue(long_text)))).size(),
+        kMaxScriptText - 1);
 }
 
-TEST(ScriptFunctions, IdsArePositionsAndUnknownIdsDoNothing) {
-    ScriptFunctions functions;
-    int last = 0;
-    EXPECT_EQ(functions.Add("ThemeDownload", [&](const auto& a) { return last = int(a.size()); }),
-              1);
-    EXPECT_EQ(functions.Add("SetCoord", [&](const auto&) { return last = 99; }), 2);
-    EXPECT_EQ(functions.Add("ThemeDownload", nullptr), 1);  // the first handler stays
-    EXPECT_EQ(functions.IdOf("themedownload"), -1);
-    EXPECT_EQ(functions.Invoke(1, {ScriptValue{}, ScriptValue{true}}), 2);
-    EXPECT_EQ(functions.Invoke(0, {}), 0);
-    EXPECT_EQ(functions.Invoke(3, {}), 0);
-    EXPECT_EQ(last, 2);
-    EXPECT_EQ(functions.Names(), (QStringList{"ThemeDownload", "SetCoord"}));
-}
-
-TEST(ScriptFunctions, ProgramListsKeepTheirOrderAndReadArgumentsInCallOrder) {
+TEST(ScriptFunctionList, ProgramListsKeepTheirOrderAndReadArgumentsInCallOrder) {
     std::vector<int> coord;
     UpdaterScriptHandlers updater_handlers;
     updater_handlers.set_coord = [&](int first, int second) { coord = {first, second}; };
-    ScriptFunctions updater = UpdaterScriptFunctions(std::move(updater_handlers));
-    EXPECT_EQ(updater.Names(), (QStringList{"ThemeDownload", "DownloadPicroute", "SetCoord",
-                                            "PhotoDialogOpen", "__StartUpdate", "__StopUpdate"}));
+    ScriptFunctionList updater = UpdaterScriptFunctions(std::move(updater_handlers));
+    EXPECT_EQ(updater.Names(),
+              (std::vector<std::string>{"ThemeDownload", "DownloadPicroute", "SetCoord",
+                                        "PhotoDialogOpen", "__StartUpdate", "__StopUpdate"}));
     // The page called SetCoord(1, "2"): the handler list holds it last first.
-    EXPECT_EQ(updater.Invoke(3, {ScriptValue(QStringLiteral("2")), ScriptValue(std::int64_t{1})}),
-              1);
+    const auto& set_coord = updater.functions()[2].handler;
+    EXPECT_EQ(set_coord({ScriptValue(std::string("2")), ScriptValue(std::int64_t{1})}), 1);
     EXPECT_EQ(coord, (std::vector<int>{1, 2}));
-    EXPECT_EQ(updater.Invoke(3, {ScriptValue(std::int64_t{1})}), 0);  // one argument: ignored
-    EXPECT_EQ(updater.Invoke(1, {}), 0);                              // no handler given
+    EXPECT_EQ(set_coord({ScriptValue(std::int64_t{1})}), 0);  // one argument: ignored
+    EXPECT_EQ(updater.functions()[0].handler, nullptr);       // no handler given
+    // The notice's answers reach the program first and always say 1.
+    std::vector<int> answers;
+    UpdaterScriptHandlers noticed;
+    noticed.notice_answer = [&](int answer) { answers.push_back(answer); };
+    const ScriptFunctionList with_notice = UpdaterScriptFunctions(std::move(noticed));
+    EXPECT_EQ(with_notice.functions()[4].handler({}), 1);
+    EXPECT_EQ(with_notice.functions()[5].handler({}), 1);
+    EXPECT_EQ(answers, (std::vector<int>{1, 2}));
 
     std::vector<int> size;
     TrayScriptHandlers tray_handlers;
     tray_handlers.window_size = [&](const std::vector<int>& a) { size = a; };
-    ScriptFunctions tray = TrayScriptFunctions(std::move(tray_handlers));
-    EXPECT_EQ(tray.Names(), (QStringList{"__WindowSize", "__WindowClose", "__WindowExec"}));
-    EXPECT_EQ(tray.Invoke(1, {ScriptValue(std::int64_t{300}), ScriptValue(400.7)}), 1);
+    ScriptFunctionList tray = TrayScriptFunctions(std::move(tray_handlers));
+    EXPECT_EQ(tray.Names(),
+              (std::vector<std::string>{"__WindowSize", "__WindowClose", "__WindowExec"}));
+    EXPECT_TRUE(tray.Invoke(1, {ScriptValue(std::int64_t{300}), ScriptValue(400.7)}));
     EXPECT_EQ(size, (std::vector<int>{400, 300}));
 }
 

@@ -13,11 +13,12 @@
 #include <memory>
 #include <vector>
 
+#include "model/script_functions.h"
 #include "support/sandbox.h"
 #include "ui/wait_for.h"
 #include "ui/web/external_bridge.h"
 #include "ui/web/page_script.h"
-#include "ui/web/script_functions.h"
+#include "ui/web/script_value.h"
 #include "ui/web/web_test_support.h"
 #include "ui/when_modal_opens.h"
 
@@ -41,13 +42,13 @@ class WebHostTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
         box_ = std::make_unique<mapvale::testing::Sandbox>();
-        functions_ = std::make_unique<ScriptFunctions>();
+        functions_ = std::make_unique<ScriptFunctionList>();
         for (const char* name : {"ThemeDownload", "SetCoord", "Echo", "Done"}) {
-            functions_->Add(QString::fromLatin1(name),
-                            [name = QString::fromLatin1(name)](const std::vector<ScriptValue>& a) {
-                                calls_.push_back(Call{name, a});
-                                return 1;
-                            });
+            functions_->Append(
+                {name, [name = QString::fromLatin1(name)](const std::vector<ScriptValue>& a) {
+                     calls_.push_back(Call{name, a});
+                     return 1;
+                 }});
         }
         WebEnvironment environment;
         environment.functions = functions_.get();
@@ -111,7 +112,7 @@ protected:
     }
 
     static std::unique_ptr<mapvale::testing::Sandbox> box_;
-    static std::unique_ptr<ScriptFunctions> functions_;
+    static std::unique_ptr<ScriptFunctionList> functions_;
     static std::unique_ptr<QWidget> window_;
     static CWeb* web_;
     static std::vector<Call> calls_;
@@ -119,7 +120,7 @@ protected:
 };
 
 std::unique_ptr<mapvale::testing::Sandbox> WebHostTest::box_;
-std::unique_ptr<ScriptFunctions> WebHostTest::functions_;
+std::unique_ptr<ScriptFunctionList> WebHostTest::functions_;
 std::unique_ptr<QWidget> WebHostTest::window_;
 CWeb* WebHostTest::web_ = nullptr;
 std::vector<Call> WebHostTest::calls_;
@@ -135,10 +136,10 @@ TEST_F(WebHostTest, ExternalAnswersRegisteredNamesInOrderWithArgumentsLastFirst)
     EXPECT_EQ(calls_[1].name, "Echo");
     const std::vector<ScriptValue>& echo = calls_[1].arguments;
     ASSERT_EQ(echo.size(), 8u);
-    EXPECT_EQ(std::get<QString>(echo[0]).size(), kMaxScriptText);
+    EXPECT_EQ(QString::fromStdString(std::get<std::string>(echo[0])).size(), kMaxScriptText);
     EXPECT_EQ(echo[1], ScriptValue(std::int64_t{-7}));
-    EXPECT_EQ(echo[2], ScriptValue(QStringLiteral("{\"a\":[1]}")));
-    EXPECT_EQ(echo[3], ScriptValue(QStringLiteral("글자")));
+    EXPECT_EQ(echo[2], ScriptValue(std::string("{\"a\":[1]}")));
+    EXPECT_EQ(echo[3], ScriptValue(std::string("글자")));
     EXPECT_EQ(echo[4], ScriptValue(true));
     EXPECT_EQ(echo[5], ScriptValue(1.5));
     EXPECT_EQ(echo[6], ScriptValue(std::monostate{}));

@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "app/text_scrambler.h"
+#include "model/script_functions.h"
 #include "model/server_config.h"
 #include "platform/process.h"
 #include "support/sandbox.h"
@@ -17,7 +18,6 @@
 #include "ui/web/notice_dialog.h"
 #include "ui/web/page_script.h"
 #include "ui/web/panel_addresses.h"
-#include "ui/web/script_functions.h"
 #include "ui/web/web.h"
 #include "ui/web/web_test_support.h"
 #include "ui/when_modal_opens.h"
@@ -54,7 +54,7 @@ protected:
         auto config = ServerConfig::Load(world_ + "/program/Info/Servers.ini");
         ASSERT_TRUE(config);
         servers_ = *config;
-        functions_ = std::make_unique<ScriptFunctions>();
+        functions_ = std::make_unique<ScriptFunctionList>();
         AddNoticeFunctions(*functions_);
         WebEnvironment environment;
         environment.functions = functions_.get();
@@ -95,14 +95,14 @@ protected:
     static std::string world_;
     static std::unique_ptr<ServerProcess> server_;
     static ServerConfig servers_;
-    static std::unique_ptr<ScriptFunctions> functions_;
+    static std::unique_ptr<ScriptFunctionList> functions_;
 };
 
 std::unique_ptr<mapvale::testing::Sandbox> WebPanelsTest::box_;
 std::string WebPanelsTest::world_;
 std::unique_ptr<ServerProcess> WebPanelsTest::server_;
 ServerConfig WebPanelsTest::servers_;
-std::unique_ptr<ScriptFunctions> WebPanelsTest::functions_;
+std::unique_ptr<ScriptFunctionList> WebPanelsTest::functions_;
 
 constexpr char kOrlaPage[] = "/WMKproduct/addition_service/index.mms";
 constexpr char kTarnoPage[] = "/WMKproduct/serviceM/index.mms";
