@@ -44,5 +44,7 @@ function(mapvale_add_test name)
     target_link_libraries(${name} PRIVATE ${ARG_DEPS} mapvale_test_support GTest::gmock
         mapvale_options)
     gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST
-        PROPERTIES ENVIRONMENT "MAPVALE_PROGRAM_DIR=${MAPVALE_PROGRAM_DIR}")
+        PROPERTIES ENVIRONMENT "MAPVALE_PROGRAM_DIR=${MAPVALE_PROGRAM_DIR}"
+        # A test waiting for a window that never comes must not hold up the whole run.
+        TIMEOUT 300)
 endfunction()
