@@ -163,9 +163,14 @@ bool QtFrameUi::CreateWizardScreen(int number, std::optional<int> place_over) {
         return false;
     }
     const ScreenWindow* replaced = place_over ? WizardScreen(*place_over) : nullptr;
-    if (ScreenWindow* previous = WizardScreen(number);
-        previous != nullptr && previous != replaced) {
-        Retire(previous);
+    // A screen replacing one of its own number: the controller destroys "that number" next, and
+    // means the old window, not the one just made.
+    if (ScreenWindow* previous = WizardScreen(number)) {
+        if (previous == replaced) {
+            superseded_.insert(number, previous);
+        } else {
+            Retire(previous);
+        }
     }
     wizard_screens_[number] = screen;
     current_wizard_ = number;
@@ -174,6 +179,10 @@ bool QtFrameUi::CreateWizardScreen(int number, std::optional<int> place_over) {
 }
 
 void QtFrameUi::DestroyWizardScreen(int number) {
+    if (const QPointer<ScreenWindow> old = superseded_.take(number); old) {
+        Retire(old.data());
+        return;
+    }
     if (ScreenWindow* screen = WizardScreen(number)) {
         Retire(screen);
     }

@@ -92,6 +92,7 @@ private:
     ScreenRegistry registry_;
     controller::CMainFrame* frame_ = nullptr;
     QMap<int, QPointer<ScreenWindow>> wizard_screens_;
+    QMap<int, QPointer<ScreenWindow>> superseded_;
     int current_wizard_ = 0;
     QPointer<ScreenWindow> main_screen_;
     QList<QPointer<ScreenWindow>> retired_;

@@ -67,6 +67,14 @@ TEST_F(QtFrameTest, TheFirstScreenIsCentredAndTitledAndTheNextTakesItsPlace) {
     EXPECT_FALSE(options->isVisible());
     EXPECT_TRUE(WaitFor([&] { return options.isNull(); }));
 
+    // A screen replaced by a new one of the same number: the new one stays.
+    frame.ShowScreen(controller::kScreenCountdown);
+    ScreenWindow* again = qt_ui_->WizardScreen(controller::kScreenCountdown);
+    ASSERT_NE(again, nullptr);
+    EXPECT_NE(again, countdown);
+    EXPECT_TRUE(again->isVisible());
+    EXPECT_EQ(qt_ui_->CurrentWizardScreen(), again);
+
     frame.ShowScreen(0);
     EXPECT_EQ(qt_ui_->CurrentWizardScreen(), nullptr);
     EXPECT_TRUE(WaitFor([&] { return qt_ui_->RetiredCount() == 0; }));
