@@ -55,6 +55,10 @@ public:
     // Saves the settings and stops everything (program exit). Runs once; the destructor calls it.
     void Destroy();
 
+    // Writes the settings to the profile now (the sign-in screen after a sign-in). Nothing before
+    // the settings were read: that empty state would wipe the stored user and folders.
+    void SaveSettings();
+
     // --- Operations of the screens ---
 
     // Replaces the current wizard screen; 0 only destroys the current one.
