@@ -80,6 +80,10 @@ int CMainFrame::OnCreate() {
             ServerConfig::Load(settings.program_folder + std::string(app::kServersFile))) {
         state_.servers = std::move(*servers);
     }
+    if (auto pages =
+            PageAddresses::Load(settings.program_folder + std::string(app::kServersFile))) {
+        state_.pages = std::move(*pages);
+    }
     app::StartTrayAgent(settings, Or(services_.instances, DefaultInstances()),
                         Or(services_.launcher, platform::DefaultProcessLauncher()));
     if (!RunSelfUpdate()) {
