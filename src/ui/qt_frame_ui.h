@@ -45,6 +45,10 @@ public:
     void BeginEnding();
     bool Ending() const { return ending_; }
 
+    // The sign-in screen in change-user mode (the main screen's way to another account): true
+    // when someone signed in.
+    bool RunChangeUserDialog();
+
     // The screens now (null when none).
     ScreenWindow* WizardScreen(int number) const;
     ScreenWindow* CurrentWizardScreen() const;
@@ -82,6 +86,7 @@ public:
     void KillTimer(int id) override;
 
 private:
+    bool RunLoginDialog(bool start_up);
     QList<ScreenWindow*> Screens() const;
     QWidget* OwnerWindow(controller::Owner owner) const;
     void Present(ScreenWindow* screen, const QWidget* replaced);
