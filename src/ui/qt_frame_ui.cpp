@@ -12,6 +12,7 @@
 #include "controller/main_frame.h"
 #include "platform/process.h"
 #include "ui/dlg_login.h"
+#include "ui/dlg_upgrade.h"
 #include "ui/screen_window.h"
 #include "ui/skin/message_box.h"
 #include "ui/skin/splash_window.h"
@@ -323,9 +324,20 @@ controller::Answer QtFrameUi::MessageBox(std::string_view text, std::string_view
     return ToAnswer(pressed->objectName().toInt());
 }
 
-QtFrameUi::UpdateOutcome QtFrameUi::RunSelfUpdateDialog(const update::UpdateSetup&) {
-    // The self-update dialog comes with the dialogs; until then the program starts as it is.
-    return UpdateOutcome::kContinue;
+QtFrameUi::UpdateOutcome QtFrameUi::RunSelfUpdateDialog(const update::UpdateSetup& setup) {
+    if (ending_) {
+        return UpdateOutcome::kCancel;
+    }
+    FramePump::Hold hold(pump_);
+    std::optional<update::PkexecElevation> pkexec;
+    update::ElevationService* elevation = elevation_;
+    if (elevation == nullptr) {
+        elevation = &pkexec.emplace(platform::DefaultProcessLauncher());
+    }
+    CDlgUpgrade dialog(setup, *elevation);
+    CentreOnPrimaryScreen(&dialog);
+    const UpdateOutcome outcome = dialog.Run();
+    return ending_ ? UpdateOutcome::kCancel : outcome;
 }
 
 bool QtFrameUi::RunSignInDialog() {
