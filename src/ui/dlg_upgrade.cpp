@@ -125,6 +125,10 @@ void CDlgUpgrade::Handle(std::uint32_t message, platform::WParam w_param,
                 w_param * 100 / static_cast<platform::WParam>(l_param), 100);
             bar_->setValue(static_cast<int>(percent));
         }
+    } else if (message == WM_DOWNLOAD_COMPLETE) {
+        // Every file is in: the bar is full even when the files were too small to count in
+        // kilobytes.
+        bar_->setValue(100);
     } else if (message == kWmCommand) {
         run_result_ = w_param == static_cast<platform::WParam>(IDOK)
                           ? static_cast<int>(l_param)
