@@ -137,7 +137,9 @@ TEST_F(DlgUpgradeTest, AFolderThatCannotBeWrittenRestartsWithMoreRights) {
 }
 
 TEST_F(DlgUpgradeTest, TheBarFollowsKilobytesAndIgnoresAnEmptyTotal) {
-    CDlgUpgrade dialog(UpdateSetupOfTheWorld(), elevation_);
+    update::UpdateSetup setup;
+    setup.program_folder = ProgramFolder();
+    CDlgUpgrade dialog(setup, elevation_);
     dialog.Post(kMsgDownloadProgress, 3, 4);
     QCoreApplication::processEvents();
     EXPECT_EQ(dialog.Percent(), 75);
