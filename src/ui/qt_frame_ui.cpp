@@ -12,6 +12,7 @@
 #include "controller/main_frame.h"
 #include "platform/process.h"
 #include "ui/dlg_login.h"
+#include "ui/dlg_re_agree_popup.h"
 #include "ui/dlg_upgrade.h"
 #include "ui/screen_window.h"
 #include "ui/skin/message_box.h"
@@ -375,7 +376,15 @@ int QtFrameUi::RunNoticeDialog(const std::string& text) {
 }
 
 bool QtFrameUi::RunReconsentDialog() {
-    return false;
+    if (frame_ == nullptr || ending_) {
+        return false;
+    }
+    FramePump::Hold hold(pump_);
+    CDlgReAgreePopUp dialog(*frame_, OwnerWindow(controller::Owner::kCurrentScreen));
+    if (dialog.parentWidget() == nullptr) {
+        CentreOnPrimaryScreen(&dialog);
+    }
+    return dialog.exec() == QDialog::Accepted && !ending_;
 }
 
 void QtFrameUi::OpenWithDesktop(const std::string& target) {
