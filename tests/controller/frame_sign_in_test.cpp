@@ -94,6 +94,20 @@ TEST_F(FrameSignInTest, ADeclineOffersTheDialogOnceAndRemindsMonthly) {
     EXPECT_EQ(ui_.reconsent_dialogs, 1);
 }
 
+TEST_F(FrameSignInTest, AChoiceOfTheAgreementDialogIsForTheSignedInUserOnly) {
+    CMainFrame& frame = StartedFrame();
+    ASSERT_EQ(SignInAs("tee"), 1);
+    clock_.SetLocal(2024, 8, 2);
+    EXPECT_EQ(frame.ApplyTrafficChoice(net::TrafficChoice::kDecline), 1);
+    EXPECT_EQ(frame.state().settings.traffic_consent, 0);
+    EXPECT_EQ(Stored("tee", "TRAFFIC"), 0);
+    EXPECT_EQ(Stored("tee", "TRAFFIC_LAST_ACK"), 0);
+    EXPECT_EQ(profile_.GetProfileInt("USER\\tee\\TRA_NOTI_TIME\\", "DAY", 0), 2);
+    frame.state().settings.user_id.clear();
+    EXPECT_EQ(frame.ApplyTrafficChoice(net::TrafficChoice::kAgree), 0);
+    EXPECT_EQ(Stored("tee", "TRAFFIC"), 0);
+}
+
 TEST_F(FrameSignInTest, SavingWritesTheAccountOnlyOnceTheSettingsWereRead) {
     profile_.WriteProfileString("USER", "ID", "kept");
     CMainFrame& unread = MakeFrame();
