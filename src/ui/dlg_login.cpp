@@ -199,9 +199,14 @@ void CDlgLogin::SelectBrand(const QString& brand) {
 
 void CDlgLogin::ShowFindPanel(bool on) {
     find_panel_ = on;
-    for (QWidget* login :
-         std::initializer_list<QWidget*>{id_edit_, password_edit_, save_box_, auto_box_}) {
+    for (QWidget* login : std::initializer_list<QWidget*>{id_edit_, password_edit_, save_box_,
+                                                          auto_box_, remembered_id_}) {
         login->setVisible(!on);
+    }
+    for (int id : {kQuickOv, kQuickDl}) {
+        if (auto* button = findChild<CImageButton*>(QString::number(id))) {
+            button->setVisible(!on);
+        }
     }
     for (int id : {kFindId, kFindPassword, kFindOv, kFindDl, kOrlaHome}) {
         if (auto* button = findChild<CImageButton*>(QString::number(id))) {
