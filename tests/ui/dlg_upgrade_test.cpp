@@ -5,6 +5,8 @@
 #include <gmock/gmock.h>
 
 #include <QProgressBar>
+#include <QTest>
+#include <filesystem>
 #include <fstream>
 
 #include "model/messages.h"
@@ -133,6 +135,37 @@ TEST_F(DlgUpgradeTest, AFolderThatCannotBeWrittenRestartsWithMoreRights) {
     EXPECT_EQ(text, QStringLiteral("업데이트가 필요하여 실행 권한을 요청합니다."));
     ASSERT_EQ(elevation_.relaunched.size(), 1u);
     EXPECT_THAT(elevation_.relaunched[0], ::testing::HasSubstr("Mapvale"));
+    EXPECT_FALSE(FilesInPlace());
+}
+
+TEST_F(DlgUpgradeTest, StoppingASlowUpdateAsksAndYesInstallsNothing) {
+    server_ = std::make_unique<mapvale::testing::ServerProcess>(
+        std::vector<std::string>{"serve", "--world", world_.folder, "--throttle", "200"});
+    ASSERT_TRUE(server_->ok()) << server_->error();
+    std::filesystem::copy(world_.ProgramFolder(), ProgramFolder(),
+                          std::filesystem::copy_options::recursive);
+    std::filesystem::copy_file(std::string(std::getenv("MAPVALE_PROGRAM_DIR")) + "/ZipModule",
+                               ProgramFolder() + "ZipModule");
+    std::vector<QString> questions;
+    QPointer<CDlgUpgrade> dialog;
+    auto open = WhenModalOpens<CDlgUpgrade>([&](CDlgUpgrade* shown) {
+        dialog = shown;
+        // No: the update goes on.
+        auto no = WhenModalOpens<QMessageBox>([&](QMessageBox* box) {
+            questions.push_back(box->text());
+            Press(box, QStringLiteral("아니오"));
+        });
+        QTest::keyClick(shown, Qt::Key_Escape);
+        EXPECT_FALSE(shown->Finished());
+        auto yes = WhenModalOpens<QMessageBox>([&](QMessageBox* box) {
+            questions.push_back(box->text());
+            Press(box, QStringLiteral("예"));
+        });
+        QTest::keyClick(shown, Qt::Key_Escape);
+    });
+    EXPECT_EQ(RunDialog(UpdateSetupOfTheWorld()), Outcome::kCancel);
+    ASSERT_EQ(questions.size(), 2u);
+    EXPECT_TRUE(questions[0].startsWith(QStringLiteral("업그레이드를 중지하시겠습니까?")));
     EXPECT_FALSE(FilesInPlace());
 }
 
