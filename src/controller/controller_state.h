@@ -12,6 +12,7 @@
 #include "model/card_info.h"
 #include "model/device_entry.h"
 #include "model/package_info.h"
+#include "model/page_addresses.h"
 #include "model/server_config.h"
 #include "net/server_versions.h"
 
@@ -32,6 +33,7 @@ inline constexpr int kScreenFinished = 4;
 struct ControllerState {
     app::AppSettings settings;
     ServerConfig servers;
+    PageAddresses pages;  // the sign-in screen's web pages
 
     // Screens. `screen_number` is the current wizard screen (1, 2, 3, 4, 22), 0 after the
     // wizard was left for the main screen, -1 before the first screen; `wizard_screen` says

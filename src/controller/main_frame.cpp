@@ -80,6 +80,10 @@ int CMainFrame::OnCreate() {
             ServerConfig::Load(settings.program_folder + std::string(app::kServersFile))) {
         state_.servers = std::move(*servers);
     }
+    if (auto pages =
+            PageAddresses::Load(settings.program_folder + std::string(app::kServersFile))) {
+        state_.pages = std::move(*pages);
+    }
     app::StartTrayAgent(settings, Or(services_.instances, DefaultInstances()),
                         Or(services_.launcher, platform::DefaultProcessLauncher()));
     if (!RunSelfUpdate()) {
@@ -243,6 +247,12 @@ void CMainFrame::OnClose() {
     closed_ = true;
 }
 
+void CMainFrame::SaveSettings() {
+    if (settings_loaded_) {
+        app::SaveSettings(state_.settings, profile_);
+    }
+}
+
 void CMainFrame::Destroy() {
     if (destroyed_) {
         return;
@@ -250,9 +260,7 @@ void CMainFrame::Destroy() {
     destroyed_ = true;
     // A start that ended before the settings were read has nothing to write back: its empty
     // state would wipe the stored user, password and folders.
-    if (settings_loaded_) {
-        app::SaveSettings(state_.settings, profile_);
-    }
+    SaveSettings();
     if (state_.wizard_screen) {
         ui_.DestroyWizardScreen(state_.screen_number);
         state_.wizard_screen = false;

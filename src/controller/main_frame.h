@@ -12,6 +12,7 @@
 #include "controller/controller_state.h"
 #include "controller/frame_services.h"
 #include "controller/frame_ui.h"
+#include "net/traffic_consent.h"
 #include "net/traffic_upload.h"
 #include "net/web_post.h"
 #include "platform/message_target.h"
@@ -55,6 +56,10 @@ public:
     // Saves the settings and stops everything (program exit). Runs once; the destructor calls it.
     void Destroy();
 
+    // Writes the settings to the profile now (the sign-in screen after a sign-in). Nothing before
+    // the settings were read: that empty state would wipe the stored user and folders.
+    void SaveSettings();
+
     // --- Operations of the screens ---
 
     // Replaces the current wizard screen; 0 only destroys the current one.
@@ -80,6 +85,9 @@ public:
     void AutoSelect();
     // 1 when a new data folder was chosen.
     int ChooseDataFolder();
+    // A click on a choice of the traffic agreement dialog, for the signed-in user: 0 when nobody
+    // is signed in (nothing written), else 1 (see net::ApplyTrafficChoice).
+    int ApplyTrafficChoice(net::TrafficChoice choice);
     // Fetches the banner list, restarts both timers and shows the current S banner.
     void LoadBanners();
     // The answer of the pre-install notice's page scripts ("__StartUpdate" 1, "__StopUpdate" 2);

@@ -97,6 +97,13 @@ void CMainFrame::SettleTrafficConsent(const std::string& service_flag) {
     }
 }
 
+int CMainFrame::ApplyTrafficChoice(net::TrafficChoice choice) {
+    return net::ApplyTrafficChoice(
+        choice, state_.settings, profile_, clock_, [this](std::string_view user, bool agreed) {
+            return net::ReportTrafficConsent(user, agreed, web_, state_.servers);
+        });
+}
+
 void CMainFrame::RemindAboutTrafficService() {
     const std::string section = app::UserSection(state_.settings.user_id) + "\\TRA_NOTI_TIME\\";
     const int year = profile_.GetProfileInt(section, "YEAR", 0);

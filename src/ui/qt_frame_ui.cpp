@@ -11,8 +11,12 @@
 
 #include "controller/main_frame.h"
 #include "platform/process.h"
+#include "ui/dlg_login.h"
+#include "ui/dlg_re_agree_popup.h"
+#include "ui/dlg_upgrade.h"
 #include "ui/screen_window.h"
 #include "ui/skin/message_box.h"
+#include "ui/skin/splash_window.h"
 #include "ui/web/notice_dialog.h"
 
 namespace mapvale::ui {
@@ -330,23 +334,45 @@ controller::Answer QtFrameUi::MessageBox(std::string_view text, std::string_view
     return ToAnswer(pressed->objectName().toInt());
 }
 
-QtFrameUi::UpdateOutcome QtFrameUi::RunSelfUpdateDialog(const update::UpdateSetup&) {
-    // The self-update dialog comes with the dialogs; until then the program starts as it is.
-    return UpdateOutcome::kContinue;
+QtFrameUi::UpdateOutcome QtFrameUi::RunSelfUpdateDialog(const update::UpdateSetup& setup) {
+    if (ending_) {
+        return UpdateOutcome::kCancel;
+    }
+    FramePump::Hold hold(pump_);
+    std::optional<update::PkexecElevation> pkexec;
+    update::ElevationService* elevation = elevation_;
+    if (elevation == nullptr) {
+        elevation = &pkexec.emplace(platform::DefaultProcessLauncher());
+    }
+    CDlgUpgrade dialog(setup, *elevation);
+    CentreOnPrimaryScreen(&dialog);
+    const UpdateOutcome outcome = dialog.Run();
+    return ending_ ? UpdateOutcome::kCancel : outcome;
 }
 
 bool QtFrameUi::RunSignInDialog() {
-    // Until the sign-in dialog exists: the stored account signs in by itself when the user
-    // chose that, else there is no way in and the start ends.
+    return RunLoginDialog(true);
+}
+
+bool QtFrameUi::RunChangeUserDialog() {
+    return RunLoginDialog(false);
+}
+
+bool QtFrameUi::RunLoginDialog(bool start_up) {
     if (frame_ == nullptr || ending_) {
         return false;
     }
-    const app::AppSettings& settings = frame_->state().settings;
-    if (settings.auto_sign_in != 1 || settings.user_id.empty() || settings.password.empty()) {
-        return false;
-    }
     FramePump::Hold hold(pump_);
-    return frame_->RunSignIn(settings.user_id, settings.company, settings.password) == 1;
+    if (start_up) {
+        CSplashWnd::ShowOnce();
+    }
+    CDlgLogin dialog(*frame_, start_up ? CDlgLogin::Mode::kStartUp : CDlgLogin::Mode::kChangeUser,
+                     start_up ? nullptr : OwnerWindow(controller::Owner::kCurrentScreen));
+    dialog.SetDesktop(open_);
+    if (start_up) {
+        CentreOnPrimaryScreen(&dialog);
+    }
+    return dialog.exec() == QDialog::Accepted && !ending_;
 }
 
 int QtFrameUi::RunNoticeDialog(const std::string& text) {
@@ -359,7 +385,15 @@ int QtFrameUi::RunNoticeDialog(const std::string& text) {
 }
 
 bool QtFrameUi::RunReconsentDialog() {
-    return false;
+    if (frame_ == nullptr || ending_) {
+        return false;
+    }
+    FramePump::Hold hold(pump_);
+    CDlgReAgreePopUp dialog(*frame_, OwnerWindow(controller::Owner::kCurrentScreen));
+    if (dialog.parentWidget() == nullptr) {
+        CentreOnPrimaryScreen(&dialog);
+    }
+    return dialog.exec() == QDialog::Accepted && !ending_;
 }
 
 void QtFrameUi::OpenWithDesktop(const std::string& target) {

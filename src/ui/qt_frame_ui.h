@@ -12,6 +12,7 @@
 #include "ui/frame_pump.h"
 #include "ui/screen_registry.h"
 #include "ui/screen_window.h"
+#include "update/elevation.h"
 
 namespace mapvale::ui {
 
@@ -37,6 +38,9 @@ public:
     // The desktop as the program reaches it; tests record instead of opening anything.
     void SetDesktop(std::function<void(const std::string&)> open,
                     std::function<void(const std::string&)> start);
+    // How the self-update learns whether it may write and restarts with more rights (null:
+    // pkexec). Must outlive this object.
+    void SetElevation(update::ElevationService* elevation) { elevation_ = elevation; }
     // Qt's own folder chooser instead of the desktop's (tests drive it).
     void UseQtFolderChooser(bool on) { qt_folder_chooser_ = on; }
 
@@ -44,6 +48,10 @@ public:
     // later ones answer at once as cancelled.
     void BeginEnding();
     bool Ending() const { return ending_; }
+
+    // The sign-in screen in change-user mode (the main screen's way to another account): true
+    // when someone signed in.
+    bool RunChangeUserDialog();
 
     // The screens now (null when none).
     ScreenWindow* WizardScreen(int number) const;
@@ -82,6 +90,7 @@ public:
     void KillTimer(int id) override;
 
 private:
+    bool RunLoginDialog(bool start_up);
     QList<ScreenWindow*> Screens() const;
     QWidget* OwnerWindow(controller::Owner owner) const;
     void Present(ScreenWindow* screen, const QWidget* replaced);
@@ -100,6 +109,7 @@ private:
     std::function<void(const std::string&)> open_;
     std::function<void(const std::string&)> start_;
     bool qt_folder_chooser_ = false;
+    update::ElevationService* elevation_ = nullptr;
     bool ending_ = false;
 };
 

@@ -94,5 +94,42 @@ TEST_F(FrameSignInTest, ADeclineOffersTheDialogOnceAndRemindsMonthly) {
     EXPECT_EQ(ui_.reconsent_dialogs, 1);
 }
 
+TEST_F(FrameSignInTest, AChoiceOfTheAgreementDialogIsForTheSignedInUserOnly) {
+    CMainFrame& frame = StartedFrame();
+    ASSERT_EQ(SignInAs("tee"), 1);
+    clock_.SetLocal(2024, 8, 2);
+    EXPECT_EQ(frame.ApplyTrafficChoice(net::TrafficChoice::kDecline), 1);
+    EXPECT_EQ(frame.state().settings.traffic_consent, 0);
+    EXPECT_EQ(Stored("tee", "TRAFFIC"), 0);
+    EXPECT_EQ(Stored("tee", "TRAFFIC_LAST_ACK"), 0);
+    EXPECT_EQ(profile_.GetProfileInt("USER\\tee\\TRA_NOTI_TIME\\", "DAY", 0), 2);
+    frame.state().settings.user_id.clear();
+    EXPECT_EQ(frame.ApplyTrafficChoice(net::TrafficChoice::kAgree), 0);
+    EXPECT_EQ(Stored("tee", "TRAFFIC"), 0);
+}
+
+TEST_F(FrameSignInTest, SavingWritesTheAccountOnlyOnceTheSettingsWereRead) {
+    profile_.WriteProfileString("USER", "ID", "kept");
+    CMainFrame& unread = MakeFrame();
+    unread.state().settings.user_id = "";
+    unread.SaveSettings();
+    EXPECT_EQ(profile_.GetProfileString("USER", "ID"), "kept");
+
+    CMainFrame& frame = StartedFrame();
+    ASSERT_EQ(SignInAs("tee"), 1);
+    app::AppSettings& settings = frame.state().settings;
+    settings.save = 1;
+    settings.auto_sign_in = 0;
+    settings.company = "DL";
+    frame.SaveSettings();
+    EXPECT_EQ(profile_.GetProfileString("USER", "ID"), "tee");
+    EXPECT_EQ(profile_.GetProfileString("USER", "Company"), "DL");
+    EXPECT_EQ(profile_.GetProfileInt("USER", "SAVE", -1), 1);
+    EXPECT_EQ(profile_.GetProfileInt("USER", "AUTO", -1), 0);
+    EXPECT_FALSE(profile_.GetProfileString("USER", "INFO").empty());
+    EXPECT_NE(profile_.GetProfileString("USER", "INFO").find_first_not_of("pw:tee"),
+              std::string::npos);  // scrambled, not plain
+}
+
 }  // namespace
 }  // namespace mapvale::controller::test

@@ -1,11 +1,13 @@
 // mapvale-gallery <folder> [set ...]: draws the pictures of each set ("skin": the skin's
 // controls, boxes and windows; "shell": the updater's own boxes and screens; "web": the movies,
-// web panels and a page's alert) into <folder>/<set>/; every set when none is named.
+// web panels and a page's alert; "signin": the sign-in, self-update and agreement dialogs) into
+// <folder>/<set>/; every set when none is named.
 #include <QApplication>
 #include <QDir>
 #include <cstdio>
 
 #include "shell_gallery.h"
+#include "signin_gallery.h"
 #include "skin_gallery.h"
 #include "ui/skin/skin_fonts.h"
 #include "ui/web/web_engine_setup.h"
@@ -16,7 +18,8 @@ int main(int argc, char** argv) {
     mapvale::ui::UseOffTheRecordProfile();
     QApplication app(argc, argv);
     if (argc < 2) {
-        std::fprintf(stderr, "usage: mapvale-gallery <output folder> [skin] [shell] [web]\n");
+        std::fprintf(stderr,
+                     "usage: mapvale-gallery <output folder> [skin] [shell] [web] [signin]\n");
         return 2;
     }
     QStringList sets;
@@ -24,7 +27,8 @@ int main(int argc, char** argv) {
         sets.append(QString::fromLocal8Bit(argv[i]));
     }
     if (sets.isEmpty()) {
-        sets = {QStringLiteral("skin"), QStringLiteral("shell"), QStringLiteral("web")};
+        sets = {QStringLiteral("skin"), QStringLiteral("shell"), QStringLiteral("web"),
+                QStringLiteral("signin")};
     }
     mapvale::ui::InstallSkinFonts();
     const QString root = QString::fromLocal8Bit(argv[1]);
@@ -43,6 +47,10 @@ int main(int argc, char** argv) {
         written += mapvale::gallery::WriteWebGallery(QDir(root).filePath("web"),
                                                      QCoreApplication::applicationDirPath());
         expected += mapvale::gallery::WebGalleryPictureCount();
+    }
+    if (sets.contains(QStringLiteral("signin"))) {
+        written += mapvale::gallery::WriteSignInGallery(QDir(root).filePath("signin"));
+        expected += mapvale::gallery::SignInGalleryPictureCount();
     }
     for (const QString& file : written) {
         std::printf("%s\n", qPrintable(file));

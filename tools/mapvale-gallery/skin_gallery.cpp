@@ -162,9 +162,8 @@ QStringList WriteSkinGallery(const QString& folder) {
         QWidget holder;
         auto* tab = new CImageButton(1066, &holder);
         tab->SetImage(4, 381);
-        CImageButton::SetTabFlag(1066, true);
+        tab->SetDrawnPressed(true);
         check_buttons.Add(QStringLiteral("1066 tab flag set"), Shoot(*tab));
-        CImageButton::SetTabFlag(1066, false);
     }
     save(check_buttons, QStringLiteral("check-buttons.png"));
 

@@ -15,6 +15,7 @@
 #include "mapvale-servers/world_address.h"
 #include "mapvale-servers/world_settings.h"
 #include "mapvale-servers/world_update_server.h"
+#include "model/page_addresses.h"
 #include "platform/encoding.h"
 #include "platform/files.h"
 
@@ -498,7 +499,21 @@ private:
                         page("설치 안내")) &&
                PutCp949(ContentPath(std::string(kPagesFolder) + "/traffic.html"),
                         page("교통정보 서비스")) &&
-               PutCp949(ContentPath(std::string(kPagesFolder) + "/notice.html"), NoticePage());
+               PutCp949(ContentPath(std::string(kPagesFolder) + "/notice.html"), NoticePage()) &&
+               WriteSignInPages(page);
+    }
+
+    template <typename Page>
+    bool WriteSignInPages(const Page& page) {
+        for (const std::string_view key :
+             {PageAddresses::kFindIdOv, PageAddresses::kFindPasswordOv, PageAddresses::kFindIdDl,
+              PageAddresses::kFindPasswordDl, PageAddresses::kOrlaHome}) {
+            if (!PutCp949(ContentPath(std::string(kSignInPages) + "/" + std::string(key) + ".html"),
+                          page(std::string(key)))) {
+                return false;
+            }
+        }
+        return true;
     }
 
     // The notice before a job: its buttons give the program's answer through window.external.

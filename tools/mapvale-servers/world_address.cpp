@@ -4,6 +4,7 @@
 #include <cctype>
 #include <filesystem>
 
+#include "model/page_addresses.h"
 #include "model/server_config.h"
 #include "platform/files.h"
 
@@ -59,6 +60,14 @@ std::string ServersIniText(const ListenAddress& address, const ListenAddress& tr
         text += std::string(role) + " = " + address.ToString() + "\n";
     }
     text += std::string(ServerConfig::kTraffic) + " = " + traffic.ToString() + "\n";
+    // The sign-in screen's pages, served by the world itself.
+    text += "\n[Pages]\n";
+    for (const std::string_view key :
+         {PageAddresses::kFindIdOv, PageAddresses::kFindPasswordOv, PageAddresses::kFindIdDl,
+          PageAddresses::kFindPasswordDl, PageAddresses::kOrlaHome}) {
+        text += std::string(key) + " = http://" + address.ToString() + std::string(kSignInPages) +
+                "/" + std::string(key) + ".html\n";
+    }
     return text;
 }
 

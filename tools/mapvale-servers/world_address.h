@@ -2,13 +2,17 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "mapvale-servers/listen_address.h"
 
 namespace mapvale::servers {
 
+// Where the world keeps the sign-in screen's pages (find id, find password, maker's home).
+inline constexpr std::string_view kSignInPages = "/pages";
+
 // Info/Servers.ini for a program folder that talks to a world: every HTTP role at `address`, the
-// traffic role at `traffic`.
+// traffic role at `traffic`, and the sign-in screen's pages on the content server.
 std::string ServersIniText(const ListenAddress& address, const ListenAddress& traffic);
 
 // Makes the text files of a content tree point at another address: every "http://<from>" in a

@@ -67,6 +67,27 @@ bool PaintGlyphButton(QPainter& painter, const ImageEntry& entry) {
     return true;
 }
 
+// A square box with the mark only in the frames that show "on" (1, and 4 in five-frame strips).
+bool PaintCheckBox(QPainter& painter, const ImageEntry& entry) {
+    for (int frame = 0; frame < entry.frames; ++frame) {
+        const FrameState state = StateOfFrame(frame);
+        const bool on = state == FrameState::kPressed || state == FrameState::kDisabledOn;
+        const ButtonColours c = ColoursOf(entry.look, state);
+        const QRectF whole = FrameRect(entry, frame);
+        const qreal side = std::min(whole.width(), whole.height()) - 1;
+        const QRectF box(whole.left() + 0.5, whole.top() + (whole.height() - side) / 2, side, side);
+        const bool disabled = state == FrameState::kDisabled || state == FrameState::kDisabledOn;
+        FillRounded(painter, box, 2, disabled ? QColor(0xEE, 0xEE, 0xEE) : QColor(Qt::white),
+                    disabled ? QColor(0xE4, 0xE4, 0xE4) : QColor(0xF4, 0xF4, 0xF4),
+                    state == FrameState::kHover ? c.top : c.border);
+        if (on && !DrawGlyph(painter, QStringLiteral("check"), box.adjusted(-3, -3, 3, 3),
+                             disabled ? QColor(0xA0, 0xA0, 0xA0) : c.bottom)) {
+            return false;
+        }
+    }
+    return true;
+}
+
 void PaintTab(QPainter& painter, const ImageEntry& entry) {
     for (int frame = 0; frame < entry.frames; ++frame) {
         const FrameState state = StateOfFrame(frame);
@@ -360,6 +381,8 @@ QImage PaintImage(const ImageEntry& entry, QString* error) {
         ok = PaintGlyphButton(painter, entry);
     } else if (entry.kind == QLatin1String("tab")) {
         PaintTab(painter, entry);
+    } else if (entry.kind == QLatin1String("checkbox")) {
+        ok = PaintCheckBox(painter, entry);
     } else if (entry.kind == QLatin1String("digits")) {
         PaintDigits(painter, entry);
     } else if (entry.kind == QLatin1String("clock")) {

@@ -5,22 +5,12 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <algorithm>
-#include <array>
 
 #include "ui/skin/button_group.h"
 #include "ui/skin/frame_offset.h"
 #include "ui/skin/skin_image.h"
 
 namespace mapvale::ui {
-
-namespace {
-constexpr int kFirstTabId = 1066;
-std::array<bool, 3> tab_flags{};
-
-bool IsTabId(int id) {
-    return id >= kFirstTabId && id < kFirstTabId + 3;
-}
-}  // namespace
 
 CImageButton::CImageButton(int id, QWidget* parent) : QWidget(parent), id_(id) {
     setObjectName(QString::number(id));
@@ -90,24 +80,15 @@ ButtonLook CImageButton::Look() const {
     look.pressed = pressed_;
     look.hover = hover_;
     look.enabled = isEnabled();
-    look.tab_pressed = TabFlag(id_);
+    look.tab_pressed = drawn_pressed_;
     return look;
 }
 
-void CImageButton::SetTabFlag(int id, bool on) {
-    if (!IsTabId(id)) {
-        return;
+void CImageButton::SetDrawnPressed(bool on) {
+    if (drawn_pressed_ != on) {
+        drawn_pressed_ = on;
+        update();
     }
-    tab_flags[static_cast<size_t>(id - kFirstTabId)] = on;
-    for (QWidget* widget : QApplication::allWidgets()) {
-        if (auto* button = qobject_cast<CImageButton*>(widget); button && button->Id() == id) {
-            button->update();
-        }
-    }
-}
-
-bool CImageButton::TabFlag(int id) {
-    return IsTabId(id) && tab_flags[static_cast<size_t>(id - kFirstTabId)];
 }
 
 void CImageButton::paintEvent(QPaintEvent*) {

@@ -52,10 +52,10 @@ public:
     int CurrentFrame() const { return ChooseButtonFrame(Look(), frame_count_); }
     bool IsHovered() const { return hover_; }
 
-    // The sign-in screen's three brand tabs (buttons 1066, 1067, 1068) draw pressed while their
-    // flag is set. The flags are shared by every window of the process.
-    static void SetTabFlag(int id, bool on);
-    static bool TabFlag(int id);
+    // Draws the pressed frame while set, whatever the mouse does: the sign-in screen's brand
+    // tabs show the selected one this way. Each window keeps its own tabs' state.
+    void SetDrawnPressed(bool on);
+    bool DrawnPressed() const { return drawn_pressed_; }
 
 signals:
     void command(int id);
@@ -84,6 +84,7 @@ private:
     bool on_ = false;
     bool pressed_ = false;
     bool hover_ = false;
+    bool drawn_pressed_ = false;
     QTimer hover_check_;
     CButtonGroup* group_ = nullptr;
 };

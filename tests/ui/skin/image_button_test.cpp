@@ -206,17 +206,16 @@ TEST_F(ImageButtonTest, HoverIsPaintedAndEndsAfterTheMouseLeaves) {
     EXPECT_FALSE(button->IsHovered());
 }
 
-TEST_F(ImageButtonTest, TheSignInTabsDrawPressedWhileTheirFlagIsSet) {
+TEST_F(ImageButtonTest, TabsDrawPressedWhileTheirOwnFlagIsSet) {
     CImageButton* ov = Button(1066, 4, 10);
     CImageButton* dl = Button(1067, 4, 40);
-    CImageButton* other = Button(1065, 4, 70);
+    CImageButton* other_window_dl = Button(1067, 4, 70);  // the same id in another dialog
     Show();
-    CImageButton::SetTabFlag(1067, true);
-    CImageButton::SetTabFlag(1065, true);  // not a tab: ignored
+    dl->SetDrawnPressed(true);
     EXPECT_EQ(Shown(dl), FrameColour(1).rgb());
     EXPECT_EQ(Shown(ov), FrameColour(0).rgb());
-    EXPECT_EQ(Shown(other), FrameColour(0).rgb());
-    CImageButton::SetTabFlag(1067, false);
+    EXPECT_EQ(Shown(other_window_dl), FrameColour(0).rgb());
+    dl->SetDrawnPressed(false);
     EXPECT_EQ(Shown(dl), FrameColour(0).rgb());
 }
 
