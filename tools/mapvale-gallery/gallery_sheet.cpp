@@ -1,11 +1,14 @@
 #include "gallery_sheet.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFontMetrics>
+#include <QMessageBox>
 #include <QPainter>
 #include <QWidget>
 #include <algorithm>
 #include <cstdio>
+#include <memory>
 
 #include "ui/skin/skin_fonts.h"
 
@@ -89,6 +92,29 @@ bool GallerySheet::Save(const QString& file) const {
     }
     painter.end();
     return sheet.save(file, "PNG");
+}
+
+QImage MessageBoxShot(const QString& text, const QString& caption, ui::MessageBoxButtons buttons,
+                      ui::MessageBoxIcon icon) {
+    std::unique_ptr<QMessageBox> box =
+        ui::BuildMessageBox(nullptr, text, caption, buttons, icon, QStringLiteral("TSKN_Waymark+"));
+    box->show();
+    const QImage shot = Shoot(*box);
+    box->hide();
+    return shot;
+}
+
+QString Text(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+GalleryFolder::GalleryFolder(const QString& folder) : folder_(folder), ok_(QDir().mkpath(folder)) {}
+
+void GalleryFolder::Save(const GallerySheet& sheet, const QString& name) {
+    const QString file = QDir(folder_).filePath(name);
+    if (ok_ && sheet.Save(file)) {
+        written_.append(file);
+    }
 }
 
 }  // namespace mapvale::gallery

@@ -19,58 +19,37 @@
 
 namespace mapvale::gallery {
 
-namespace {
-
-QString Text(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-QImage BoxShot(const QString& text, const QString& caption, ui::MessageBoxButtons buttons,
-               ui::MessageBoxIcon icon) {
-    std::unique_ptr<QMessageBox> box =
-        ui::BuildMessageBox(nullptr, text, caption, buttons, icon, ui::QtFrameUi::kProgramTitle);
-    box->show();
-    const QImage shot = Shoot(*box);
-    box->hide();
-    return shot;
-}
-
-}  // namespace
+namespace {}  // namespace
 
 int ShellGalleryPictureCount() {
     return 4;
 }
 
 QStringList WriteShellGallery(const QString& folder) {
-    if (!QDir().mkpath(folder)) {
+    GalleryFolder out(folder);
+    if (!out.ok()) {
         return {};
     }
-    QStringList written;
-    auto save = [&](const GallerySheet& sheet, const QString& name) {
-        const QString file = QDir(folder).filePath(name);
-        if (sheet.Save(file)) {
-            written.append(file);
-        }
-    };
+    auto save = [&out](const GallerySheet& sheet, const QString& name) { out.Save(sheet, name); };
     using B = ui::MessageBoxButtons;
     using I = ui::MessageBoxIcon;
     {
         GallerySheet sheet(1);
         sheet.Add(ui::QtFrameUi::kProgramTitle,
-                  BoxShot(Text(app::kTextAlreadyRunning), QString(), B::kOk, I::kNone));
+                  MessageBoxShot(Text(app::kTextAlreadyRunning), QString(), B::kOk, I::kNone));
         save(sheet, QStringLiteral("already-running.png"));
     }
     {
         GallerySheet sheet(1);
         sheet.Add(ui::QtFrameUi::kProgramTitle,
-                  BoxShot(Text(app::kTextScreenTooSmall), QString(), B::kOk, I::kNone));
+                  MessageBoxShot(Text(app::kTextScreenTooSmall), QString(), B::kOk, I::kNone));
         save(sheet, QStringLiteral("screen-too-small.png"));
     }
     {
         GallerySheet sheet(1);
         sheet.Add(QStringLiteral("종료 확인"),
-                  BoxShot(Text(controller::kTextAskClose), QStringLiteral("종료 확인"), B::kYesNo,
-                          I::kQuestion));
+                  MessageBoxShot(Text(controller::kTextAskClose), QStringLiteral("종료 확인"),
+                                 B::kYesNo, I::kQuestion));
         save(sheet, QStringLiteral("close-question.png"));
     }
     {
@@ -99,7 +78,7 @@ QStringList WriteShellGallery(const QString& folder) {
         save(sheet, QStringLiteral("screens.png"));
         frame.Destroy();
     }
-    return written;
+    return out.written();
 }
 
 }  // namespace mapvale::gallery

@@ -28,20 +28,6 @@ namespace mapvale::gallery {
 
 namespace {
 
-QString Text(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-QImage BoxShot(const QString& text, const QString& caption, ui::MessageBoxButtons buttons,
-               ui::MessageBoxIcon icon) {
-    std::unique_ptr<QMessageBox> box =
-        ui::BuildMessageBox(nullptr, text, caption, buttons, icon, ui::QtFrameUi::kProgramTitle);
-    box->show();
-    const QImage shot = Shoot(*box);
-    box->hide();
-    return shot;
-}
-
 // What a click does: a choice switches itself on first, then the dialog hears the command.
 void Press(ui::CSkinDialog& dialog, int id) {
     if (auto* button = dialog.findChild<ui::CImageButton*>(QString::number(id))) {
@@ -66,16 +52,11 @@ int SignInGalleryPictureCount() {
 }
 
 QStringList WriteSignInGallery(const QString& folder) {
-    if (!QDir().mkpath(folder)) {
+    GalleryFolder out(folder);
+    if (!out.ok()) {
         return {};
     }
-    QStringList written;
-    auto save = [&](const GallerySheet& sheet, const QString& name) {
-        const QString file = QDir(folder).filePath(name);
-        if (sheet.Save(file)) {
-            written.append(file);
-        }
-    };
+    auto save = [&out](const GallerySheet& sheet, const QString& name) { out.Save(sheet, name); };
     // A controller that never starts: the dialogs only read and write its settings.
     QTemporaryDir settings_folder;
     platform::FileSettingsStore store(settings_folder.path().toStdString());
@@ -123,34 +104,37 @@ QStringList WriteSignInGallery(const QString& folder) {
         using I = ui::MessageBoxIcon;
         GallerySheet sheet(2);
         const QString failed = QStringLiteral("로그인 실패");
-        sheet.Add(QStringLiteral("empty id"),
-                  BoxShot(QStringLiteral("아이디를 입력해 주세요."), failed, B::kOk, I::kNone));
+        sheet.Add(
+            QStringLiteral("empty id"),
+            MessageBoxShot(QStringLiteral("아이디를 입력해 주세요."), failed, B::kOk, I::kNone));
         sheet.Add(QStringLiteral("refused"),
-                  BoxShot(QStringLiteral("아이디 또는 비밀번호 오류입니다."), failed, B::kOk,
-                          I::kWarning));
+                  MessageBoxShot(QStringLiteral("아이디 또는 비밀번호 오류입니다."), failed, B::kOk,
+                                 I::kWarning));
         sheet.Add(
             QStringLiteral("cancel while busy"),
-            BoxShot(QStringLiteral("서버에서 차종 정보를 수집하는 중입니다. 잠시 후 시도해 주세요"),
-                    QStringLiteral("Orvin Dalmar Waymark+ 알림"), B::kOk, I::kNone));
+            MessageBoxShot(
+                QStringLiteral("서버에서 차종 정보를 수집하는 중입니다. 잠시 후 시도해 주세요"),
+                QStringLiteral("Orvin Dalmar Waymark+ 알림"), B::kOk, I::kNone));
         sheet.Add(QStringLiteral("cancel when idle"),
-                  BoxShot(QStringLiteral("프로그램이 종료됩니다.\n\n종료하시겠습니까?"),
-                          QStringLiteral("종료 확인"), B::kYesNo, I::kQuestion));
+                  MessageBoxShot(QStringLiteral("프로그램이 종료됩니다.\n\n종료하시겠습니까?"),
+                                 QStringLiteral("종료 확인"), B::kYesNo, I::kQuestion));
         sheet.Add(QStringLiteral("find: other brand"),
-                  BoxShot(QStringLiteral("아이디/패스워드 찾기중 한가지를 선택해주세요"), QString(),
-                          B::kOk, I::kInformation));
-        sheet.Add(QStringLiteral("download folder"),
-                  BoxShot(QStringLiteral("현재 다운로드 폴더는 아래와 같이 지정되어 있습니다.\n\n"
-                                         "/home/user/Waymark/\n\n위의 경로를 그대로 "
-                                         "사용하시겠습니까?\n추후 환경설정에서 변경하실 수 "
-                                         "있습니다.\n"),
-                          QStringLiteral("Orvin Dalmar WaymarkPlus 다운로드 경로 확인"), B::kYesNo,
-                          I::kQuestion));
+                  MessageBoxShot(QStringLiteral("아이디/패스워드 찾기중 한가지를 선택해주세요"),
+                                 QString(), B::kOk, I::kInformation));
+        sheet.Add(
+            QStringLiteral("download folder"),
+            MessageBoxShot(QStringLiteral("현재 다운로드 폴더는 아래와 같이 지정되어 있습니다.\n\n"
+                                          "/home/user/Waymark/\n\n위의 경로를 그대로 "
+                                          "사용하시겠습니까?\n추후 환경설정에서 변경하실 수 "
+                                          "있습니다.\n"),
+                           QStringLiteral("Orvin Dalmar WaymarkPlus 다운로드 경로 확인"), B::kYesNo,
+                           I::kQuestion));
         sheet.Add(QStringLiteral("update: server unreachable"),
-                  BoxShot(Text(update::CheckFailureText(-1)), Text(update::kTextCheckFailedTitle),
-                          B::kOk, I::kNone));
+                  MessageBoxShot(Text(update::CheckFailureText(-1)),
+                                 Text(update::kTextCheckFailedTitle), B::kOk, I::kNone));
         sheet.Add(QStringLiteral("update: stop?"),
-                  BoxShot(Text(update::kTextCancelQuestion), Text(update::kTextCancelTitle),
-                          B::kYesNo, I::kQuestion));
+                  MessageBoxShot(Text(update::kTextCancelQuestion), Text(update::kTextCancelTitle),
+                                 B::kYesNo, I::kQuestion));
         save(sheet, QStringLiteral("boxes.png"));
     }
     {
@@ -181,7 +165,7 @@ QStringList WriteSignInGallery(const QString& folder) {
         save(sheet, QStringLiteral("traffic-agreement.png"));
     }
     frame.Destroy();
-    return written;
+    return out.written();
 }
 
 }  // namespace mapvale::gallery

@@ -124,16 +124,11 @@ int SkinGalleryPictureCount() {
 }
 
 QStringList WriteSkinGallery(const QString& folder) {
-    if (!QDir().mkpath(folder)) {
+    GalleryFolder out(folder);
+    if (!out.ok()) {
         return {};
     }
-    QStringList written;
-    auto save = [&](const GallerySheet& sheet, const QString& name) {
-        const QString file = QDir(folder).filePath(name);
-        if (sheet.Save(file)) {
-            written.append(file);
-        }
-    };
+    auto save = [&out](const GallerySheet& sheet, const QString& name) { out.Save(sheet, name); };
     const auto push_states = {State::kNormal, State::kHover, State::kPressed, State::kDisabled};
 
     GallerySheet caption_buttons(4);
@@ -273,7 +268,7 @@ QStringList WriteSkinGallery(const QString& folder) {
         sheet.Add(box->windowTitle(), ShownShot(*box));
         save(sheet, QStringLiteral("xmessagebox.png"));
     }
-    return written;
+    return out.written();
 }
 
 }  // namespace mapvale::gallery

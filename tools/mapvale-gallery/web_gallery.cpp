@@ -140,16 +140,11 @@ int WebGalleryPictureCount() {
 }
 
 QStringList WriteWebGallery(const QString& folder, const QString& program_folder) {
-    if (!QDir().mkpath(folder)) {
+    GalleryFolder out(folder);
+    if (!out.ok()) {
         return {};
     }
-    QStringList written;
-    auto save = [&](const GallerySheet& sheet, const QString& name) {
-        const QString file = QDir(folder).filePath(name);
-        if (sheet.Save(file)) {
-            written.append(file);
-        }
-    };
+    auto save = [&out](const GallerySheet& sheet, const QString& name) { out.Save(sheet, name); };
 
     {
         GallerySheet sheet(1);
@@ -229,7 +224,7 @@ QStringList WriteWebGallery(const QString& folder, const QString& program_folder
     PageServer pages;
     if (!pages.Start()) {
         std::fprintf(stderr, "mapvale-gallery: cannot serve the demo world's pages\n");
-        return written;
+        return out.written();
     }
     ServerConfig servers;
     for (const std::string_view role : {ServerConfig::kRegistration, ServerConfig::kPortal,
@@ -302,7 +297,7 @@ QStringList WriteWebGallery(const QString& folder, const QString& program_folder
         save(sheet, QStringLiteral("alert.png"));
     }
     ui::SetWebEnvironment(ui::WebEnvironment{});
-    return written;
+    return out.written();
 }
 
 }  // namespace mapvale::gallery
