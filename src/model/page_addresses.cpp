@@ -1,5 +1,6 @@
 #include "model/page_addresses.h"
 
+#include "model/ini_section.h"
 #include "platform/files.h"
 #include "platform/text.h"
 
@@ -30,28 +31,11 @@ std::optional<PageAddresses> PageAddresses::Load(const std::string& path) {
 
 PageAddresses PageAddresses::Parse(std::string_view text) {
     PageAddresses pages;
-    bool in_pages = false;
-    while (!text.empty()) {
-        const std::size_t end = text.find('\n');
-        std::string_view line = platform::TrimText(text.substr(0, end));
-        text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
-        if (line.empty() || line.front() == ';' || line.front() == '#') {
-            continue;
-        }
-        if (line.front() == '[') {
-            in_pages = platform::AsciiLower(line) == "[pages]";
-            continue;
-        }
-        const std::size_t eq = line.find('=');
-        if (!in_pages || eq == std::string_view::npos) {
-            continue;
-        }
-        const std::string_view address = platform::TrimText(line.substr(eq + 1));
+    ForEachIniEntry(text, "pages", false, [&pages](std::string_view key, std::string_view address) {
         if (IsWebAddress(address)) {
-            pages.pages_[platform::AsciiLower(platform::TrimText(line.substr(0, eq)))] =
-                std::string(address);
+            pages.pages_[platform::AsciiLower(key)] = std::string(address);
         }
-    }
+    });
     return pages;
 }
 

@@ -3,12 +3,11 @@
 #include <algorithm>
 #include <cctype>
 
+#include "model/ini_section.h"
 #include "platform/files.h"
 #include "platform/text.h"
 
 namespace mapvale {
-
-namespace {}  // namespace
 
 std::optional<ServerConfig> ServerConfig::Load(const std::string& path) {
     auto text = platform::ReadWholeFile(path);
@@ -20,24 +19,10 @@ std::optional<ServerConfig> ServerConfig::Load(const std::string& path) {
 
 ServerConfig ServerConfig::Parse(std::string_view text) {
     ServerConfig config;
-    bool in_servers = true;  // entries before any section header count as servers
-    while (!text.empty()) {
-        const std::size_t end = text.find('\n');
-        std::string_view line = platform::TrimText(text.substr(0, end));
-        text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
-        if (line.empty() || line.front() == ';' || line.front() == '#') {
-            continue;
-        }
-        if (line.front() == '[') {
-            in_servers = platform::AsciiLower(line) == "[servers]";
-            continue;
-        }
-        const std::size_t eq = line.find('=');
-        if (!in_servers || eq == std::string_view::npos) {
-            continue;
-        }
-        config.Set(platform::TrimText(line.substr(0, eq)), platform::TrimText(line.substr(eq + 1)));
-    }
+    // Entries before any section header count as servers.
+    ForEachIniEntry(text, "servers", true, [&config](std::string_view role, std::string_view host) {
+        config.Set(role, host);
+    });
     return config;
 }
 
