@@ -9,6 +9,8 @@
 #include "app/uninstall_repair.h"
 #include "controller/main_frame.h"
 #include "model/messages.h"
+#include "ui/automation_server.h"
+#include "ui/automation_state.h"
 #include "ui/frame_pump.h"
 #include "ui/qt_frame_ui.h"
 #include "ui/termination_signals.h"
@@ -33,6 +35,7 @@ CVidazApp::~CVidazApp() {
         frame_->Destroy();
     }
     frame_.reset();
+    automation_.reset();
     ui_.reset();
 }
 
@@ -72,6 +75,10 @@ std::optional<int> CVidazApp::InitInstance() {
     if (!endpoint_) {
         return already_running();
     }
+    // Listening from here on reaches every window of the start-up, the self-update first; a
+    // second instance never takes the path from the one that runs.
+    automation_ =
+        AutomationServer::FromEnvironment([this] { return DescribeFrameState(frame_.get()); });
 
     app::RepairUninstallEntry(*services_.store, services_.program_files_folder,
                               services_.installer_script);

@@ -19,6 +19,7 @@ class CMainFrame;
 
 namespace mapvale::ui {
 
+class AutomationServer;
 class FramePump;
 class QtFrameUi;
 class TerminationSignals;
@@ -88,6 +89,7 @@ private:
     std::unique_ptr<platform::InstanceEndpoint> endpoint_;
     std::unique_ptr<controller::CMainFrame> frame_;
     std::unique_ptr<TerminationSignals> signals_;
+    std::unique_ptr<AutomationServer> automation_;
     bool ending_ = false;
 };
 

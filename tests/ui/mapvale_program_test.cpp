@@ -4,11 +4,11 @@
 
 #include <QProcess>
 #include <filesystem>
-#include <fstream>
 
 #include "app/constants.h"
 #include "platform/instance.h"
 #include "support/server_process.h"
+#include "ui/program_run.h"
 #include "ui/qt_frame_fixture.h"
 #include "ui/wait_for.h"
 
@@ -28,30 +28,11 @@ protected:
     }
 
     void Start(const QStringList& arguments) {
-        std::ofstream(box_.Path("volumes.conf")).flush();
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        const auto set = [&environment](const char* name, const std::string& value) {
-            environment.insert(QString::fromLatin1(name), QString::fromStdString(value));
-        };
-        set("QT_QPA_PLATFORM", "offscreen");
-        // In a sanitizer build the program carries the web engine's known reports with it: a
-        // delete through a base of another size, and what Qt keeps for the process's life.
-        set("ASAN_OPTIONS", environment.value(QStringLiteral("ASAN_OPTIONS")).toStdString() +
-                                ":new_delete_type_mismatch=0");
-        set("LSAN_OPTIONS", "suppressions=" MAPVALE_LSAN_SUPPRESSIONS ":print_suppressions=0");
-        set("MAPVALE_PROGRAM_DIR", ProgramFolder());
-        set("MAPVALE_SETTINGS_DIR", box_.Path("settings"));
-        set("MAPVALE_INSTANCE_SCOPE", scope_);
-        set("MAPVALE_VIRTUAL_VOLUMES", box_.Path("volumes.conf"));
-        set("MAPVALE_PROGRAM_FILES", box_.Path("program-files"));
-        set("XDG_DATA_HOME", box_.Path("xdg-data"));
-        set("XDG_CONFIG_HOME", box_.Path("xdg-config"));
-        program_.setProcessEnvironment(environment);
-        program_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         const char* programs = std::getenv("MAPVALE_PROGRAM_DIR");
         ASSERT_NE(programs, nullptr);
-        program_.start(QString::fromLocal8Bit(programs) + QStringLiteral("/Mapvale"), arguments);
-        ASSERT_TRUE(program_.waitForStarted());
+        ProgramRun run{box_.Path(), ProgramFolder(), scope_, QString(), QString()};
+        ASSERT_TRUE(run.Start(
+            program_, QString::fromLocal8Bit(programs) + QStringLiteral("/Mapvale"), arguments));
     }
 
     bool SignedIn() const {

@@ -1,0 +1,201 @@
+// The real Mapvale program on an X display of its own, driven through its automation socket the
+// way a user goes through it: every step waits for what the screen shows, with deadlines.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/stat.h>
+
+#include <QProcess>
+#include <filesystem>
+#include <fstream>
+
+#include "app/constants.h"
+#include "platform/files.h"
+#include "platform/instance.h"
+#include "support/server_process.h"
+#include "ui/automation_client.h"
+#include "ui/program_run.h"
+#include "ui/qt_frame_fixture.h"
+#include "ui/virtual_display.h"
+
+namespace mapvale::ui::test {
+namespace {
+
+using mapvale::testing::AutomationClient;
+
+QJsonObject Op(const char* op, QJsonObject fields = {}) {
+    fields.insert(QStringLiteral("op"), QString::fromLatin1(op));
+    return fields;
+}
+
+QJsonObject On(const char* window, const char* id) {
+    return {{QStringLiteral("window"), QString::fromLatin1(window)},
+            {QStringLiteral("id"), QString::fromLatin1(id)}};
+}
+
+QJsonObject With(QJsonObject request, const char* key, const QJsonValue& value) {
+    request.insert(QString::fromLatin1(key), value);
+    return request;
+}
+
+class MapvaleEndToEndTest : public QtFrameTest {
+protected:
+    void SetUp() override {
+        QtFrameTest::SetUp();
+        if (display_.name().isEmpty()) {
+            GTEST_SKIP() << display_.error().toStdString();
+        }
+    }
+
+    void TearDown() override {
+        // Whatever still runs of the program (a restarted one is not our child) ends here.
+        if (pid_ > 0) {
+            ::kill(static_cast<pid_t>(pid_), SIGTERM);
+            platform::SocketInstanceService instances(scope_);
+            testing::WaitUntil([&] { return !instances.Exists(std::string(app::kFrameClassName)); },
+                               std::chrono::seconds(30));
+        }
+        if (first_.state() != QProcess::NotRunning) {
+            first_.kill();
+            first_.waitForFinished();
+        }
+        QtFrameTest::TearDown();
+    }
+
+    // Serves the world, with the program itself in its program folder: a self-update restarts
+    // the program folder's updater.
+    void ServeWithTheProgram(bool offer_update) {
+        if (offer_update) {
+            servers::WorldOptions options;
+            options.folder = world_.folder;
+            options.offer_update = true;
+            std::string error;
+            ASSERT_TRUE(servers::MakeWorld(options, error)) << error;
+        }
+        std::ofstream(world_.Accounts(), std::ios::app)
+            << "\n[account eff]\npassword = pw\nletter = H\nname = 시험\nservice = F\n"
+               "\n[vehicle]\nmodel = HX100\nproduct-line = HX-100\ncaption = 시험\nclass = AVN\n";
+        server_ = std::make_unique<testing::ServerProcess>(std::vector<std::string>{
+            "serve", "--world", world_.folder, "--request-log", box_.Path("requests.log")});
+        ASSERT_TRUE(server_->ok()) << server_->error();
+        std::filesystem::copy(world_.ProgramFolder(), ProgramFolder(),
+                              std::filesystem::copy_options::recursive);
+        const std::string programs = std::getenv("MAPVALE_PROGRAM_DIR");
+        for (const char* program : {"Mapvale", "ZipModule"}) {
+            std::filesystem::copy_file(programs + "/" + program, ProgramFolder() + program);
+        }
+    }
+
+    void Start(const QStringList& arguments) {
+        ProgramRun run{box_.Path(), ProgramFolder(), scope_, display_.name(), socket_};
+        ASSERT_TRUE(
+            run.Start(first_, QString::fromStdString(ProgramFolder() + "Mapvale"), arguments));
+        first_pid_ = first_.processId();
+    }
+
+    // The state once `check` holds, remembering the process that answers.
+    QJsonObject WaitForState(const std::function<bool(const QJsonObject&)>& check) {
+        const std::optional<QJsonObject> state = driver_.WaitForState(check, 120000);
+        if (!state) {
+            ADD_FAILURE() << "the program never reached the state";
+            return {};
+        }
+        pid_ = state->value(QStringLiteral("pid")).toInteger();
+        return *state;
+    }
+
+    void SignIn(const char* id, const char* password) {
+        ASSERT_TRUE(driver_.WaitForWindow(QStringLiteral("CDlgLogin"), 120000));
+        ASSERT_TRUE(driver_.Do(With(Op("type", On("CDlgLogin", "1015")), "text", id)));
+        ASSERT_TRUE(driver_.Do(With(Op("type", On("CDlgLogin", "1016")), "text", password)));
+        ASSERT_TRUE(driver_.Do(Op("click", On("CDlgLogin", "1017"))));
+    }
+
+    VirtualDisplay display_;
+    std::string scope_ = "mapvale-e2e-" + std::to_string(::getpid());
+    QString socket_ = QString::fromStdString(box_.Path("automation"));
+    AutomationClient driver_{socket_};
+    QProcess first_;
+    qint64 first_pid_ = 0;
+    qint64 pid_ = 0;
+};
+
+TEST_F(MapvaleEndToEndTest, UpdateRestartSignInAgreementThenTheOptionScreen) {
+    ServeWithTheProgram(/*offer_update=*/true);
+    Start({});
+
+    // The offered update installs, and the program hands over to its restarted self.
+    ASSERT_TRUE(first_.waitForFinished(120000));
+    EXPECT_EQ(first_.exitCode(), 0);
+    for (const char* file : {"Info/Notice.txt", "Info/UpdateGuide.html"}) {
+        EXPECT_EQ(platform::ReadWholeFile(ProgramFolder() + file),
+                  platform::ReadWholeFile(world_.SelfUpdateSources() + "/" + file))
+            << file;
+    }
+    // Only its user may talk to it.
+    struct stat info {};
+    ASSERT_TRUE(driver_.WaitForWindow(QStringLiteral("CDlgLogin"), 120000));
+    ASSERT_EQ(::stat(socket_.toLocal8Bit().constData(), &info), 0);
+    EXPECT_EQ(info.st_mode & 077, 0u);
+    WaitForState([](const QJsonObject&) { return true; });
+    EXPECT_NE(pid_, first_pid_);
+
+    SignIn("eff", "pw");
+    // A user whose traffic service is off is asked once: OK waits for a choice.
+    const auto agreement = driver_.WaitForWindow(QStringLiteral("CDlgReAgreePopUp"), 120000);
+    ASSERT_TRUE(agreement);
+    EXPECT_FALSE(AutomationClient::Control(*agreement, QStringLiteral("1"))
+                     .value(QStringLiteral("enabled"))
+                     .toBool());
+    const auto refused = driver_.Request(Op("click", On("CDlgReAgreePopUp", "1")));
+    ASSERT_TRUE(refused);
+    EXPECT_EQ(refused->value(QStringLiteral("error")).toString(),
+              QStringLiteral("control disabled"));
+    ASSERT_TRUE(driver_.Do(Op("click", On("CDlgReAgreePopUp", "1050"))));
+    ASSERT_TRUE(driver_.Do(Op("click", On("CDlgReAgreePopUp", "1"))));
+
+    const QJsonObject state = WaitForState([](const QJsonObject& now) {
+        return now.value(QStringLiteral("screen")).toInt() == 22 &&
+               now.value(QStringLiteral("wizard")).toBool();
+    });
+    EXPECT_EQ(state.value(QStringLiteral("user")).toString(), QStringLiteral("eff"));
+    const auto option_screen = driver_.WaitForWindow(QStringLiteral("CDlgEasy22"), 60000);
+    ASSERT_TRUE(option_screen);
+    const QString picture = QString::fromStdString(box_.Path("option.png"));
+    EXPECT_TRUE(driver_.Ok(With(
+        Op("grab", {{QStringLiteral("window"), QStringLiteral("CDlgEasy22")}}), "file", picture)));
+    EXPECT_GT(std::filesystem::file_size(picture.toStdString()), 0u);
+}
+
+TEST_F(MapvaleEndToEndTest, TheInstallersFirstRunAsksForTheDownloadFolder) {
+    ServeWithTheProgram(/*offer_update=*/false);
+    Start({QStringLiteral("-TRAINFO_AGREE")});
+    SignIn("hong", "1234");
+    const auto question =
+        driver_.WaitForWindow(QStringLiteral("QMessageBox"), 120000, [](const QJsonObject& window) {
+            return window.value(QStringLiteral("box"))
+                .toObject()
+                .value(QStringLiteral("caption"))
+                .toString()
+                .endsWith(QStringLiteral("다운로드 경로 확인"));
+        });
+    ASSERT_TRUE(question);
+    const QJsonObject box = question->value(QStringLiteral("box")).toObject();
+    EXPECT_EQ(box.value(QStringLiteral("icon")).toString(), QStringLiteral("question"));
+    EXPECT_EQ(box.value(QStringLiteral("buttons")).toArray(),
+              (QJsonArray{QStringLiteral("예"), QStringLiteral("아니오")}));
+    ASSERT_TRUE(
+        driver_.Do(With(Op("answer", {{QStringLiteral("window"), QStringLiteral("QMessageBox")}}),
+                        "button", QStringLiteral("예"))));
+
+    const QJsonObject state = WaitForState(
+        [](const QJsonObject& now) { return now.value(QStringLiteral("screen")).toInt() == 22; });
+    // The installer's account is not remembered; the folder chain exists.
+    EXPECT_TRUE(state.value(QStringLiteral("user")).toString().isEmpty());
+    const std::string folder = state.value(QStringLiteral("data_folder")).toString().toStdString();
+    ASSERT_FALSE(folder.empty());
+    EXPECT_EQ(folder.back(), '/');
+    EXPECT_TRUE(std::filesystem::is_directory(folder));
+}
+
+}  // namespace
+}  // namespace mapvale::ui::test
