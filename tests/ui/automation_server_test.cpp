@@ -67,7 +67,7 @@ protected:
 
     // Runs `drive` on a thread of its own while this thread's loop serves the requests.
     void Drive(const std::function<void(AutomationClient&)>& drive) {
-        std::atomic<bool> done = false;
+        std::atomic<bool> done{false};
         std::thread driver([&] {
             AutomationClient client(path_);
             drive(client);
