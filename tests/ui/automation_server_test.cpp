@@ -73,7 +73,7 @@ protected:
             drive(client);
             done = true;
         });
-        const bool finished = WaitFor([&] { return done; }, 120000);
+        const bool finished = WaitFor([&] { return done.load(); }, 120000);
         driver.join();
         ASSERT_TRUE(finished);
     }
