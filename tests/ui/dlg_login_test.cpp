@@ -305,5 +305,34 @@ TEST_F(DlgLoginTest, TheInstallersFirstRunForgetsTheAccountAndSettlesTheFolder) 
     EXPECT_NE(qt_ui_->WizardScreen(controller::kScreenOptions), nullptr);
 }
 
+TEST_F(DlgLoginTest, TheInstallersFirstRunStoresTheChosenFolderWhenTheOfferedOneIsRefused) {
+    Serve();
+    const std::string offered = box_.Path("offered") + "/data/";
+    const std::string picked = box_.Path("picked");
+    std::filesystem::create_directories(picked);
+    profile_.WriteProfileString("PATH", "DATA", offered);
+    controller::CMainFrame& frame = MakeQtFrame({"-TRAINFO_AGREE"});
+    std::unique_ptr<BoxAnswerer> boxes;
+    auto choose = WhenModalOpens<QFileDialog>([&](QFileDialog* dialog) {
+        dialog->setDirectory(QString::fromStdString(picked));
+        dialog->selectFile(QString::fromStdString(picked));
+        static_cast<QDialog*>(dialog)->accept();
+    });
+    auto sign_in = WhenModalOpens<CDlgLogin>([&](CDlgLogin* dialog) {
+        boxes = std::make_unique<BoxAnswerer>(std::vector<QString>{QStringLiteral("아니오")});
+        dialog->findChild<QLineEdit*>(QStringLiteral("1015"))->setText(QStringLiteral("hong"));
+        dialog->findChild<QLineEdit*>(QStringLiteral("1016"))->setText(QStringLiteral("1234"));
+        QTest::mouseClick(dialog->findChild<CImageButton*>(QStringLiteral("1017")), Qt::LeftButton);
+    });
+    frame.OnCreate();
+    ASSERT_TRUE(boxes);
+    ASSERT_GE(boxes->seen.size(), 1u);
+    EXPECT_TRUE(boxes->seen[0].text.contains(QString::fromStdString(offered)));
+    // The refused folder is not made; the chosen one is stored as a folder.
+    EXPECT_FALSE(std::filesystem::exists(offered));
+    EXPECT_EQ(profile_.GetProfileString("PATH", "DATA"), picked + "/");
+    EXPECT_NE(qt_ui_->WizardScreen(controller::kScreenOptions), nullptr);
+}
+
 }  // namespace
 }  // namespace mapvale::ui::test
