@@ -5,12 +5,16 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QTemporaryDir>
+#include <cstdio>
 #include <memory>
 
 #include "app/constants.h"
 #include "controller/main_frame.h"
 #include "gallery_sheet.h"
+#include "gallery_wait.h"
 #include "model/messages.h"
+#include "model/script_functions.h"
+#include "page_server.h"
 #include "platform/profile.h"
 #include "platform/settings_store.h"
 #include "ui/dlg_login.h"
@@ -21,6 +25,7 @@
 #include "ui/screen_registry.h"
 #include "ui/skin/image_button.h"
 #include "ui/skin/message_box.h"
+#include "ui/web/web_environment.h"
 #include "update/elevation.h"
 #include "update/update_texts.h"
 
@@ -71,12 +76,26 @@ QStringList WriteSignInGallery(const QString& folder) {
     controller::CMainFrame frame(frame_ui, pump, std::move(services));
     app::AppSettings& settings = frame.state().settings;
     settings.program_folder = QCoreApplication::applicationDirPath().toStdString() + "/";
+    // The sign-in's banner comes from the content server: the demo world's, served here.
+    PageServer pages;
+    if (pages.Start()) {
+        frame.state().servers = pages.Servers();
+    } else {
+        std::fprintf(stderr, "mapvale-gallery: cannot serve the demo world's pages\n");
+    }
+    ScriptFunctionList functions;
+    ui::WebEnvironment environment;
+    environment.functions = &functions;
+    environment.trusted_hosts = {QString::fromStdString(pages.Address())};
+    environment.open_external = [](const QUrl&) {};
+    ui::SetWebEnvironment(environment);
 
     using Mode = ui::CDlgLogin::Mode;
     {
         GallerySheet sheet(2);
         {
             ui::CDlgLogin dialog(frame, Mode::kStartUp);
+            ShowLoaded(dialog);
             sheet.AddWidget(QStringLiteral("idle"), dialog);
         }
         settings.user_id = "hong";
@@ -84,17 +103,21 @@ QStringList WriteSignInGallery(const QString& folder) {
         settings.save = 1;
         {
             ui::CDlgLogin dialog(frame, Mode::kStartUp);
+            ShowLoaded(dialog);
             sheet.AddWidget(QStringLiteral("remembered account"), dialog);
         }
         settings.auto_sign_in = 1;
         {
+            // Its controls come back after a second: shot as soon as the (cached) banner is in.
             ui::CDlgLogin dialog(frame, Mode::kChangeUser);
+            ShowLoaded(dialog, 150);
             sheet.AddWidget(QStringLiteral("waiting (controls disabled)"), dialog);
         }
         settings.auto_sign_in = 0;
         {
             ui::CDlgLogin dialog(frame, Mode::kChangeUser);
             Press(dialog, 1068);
+            ShowLoaded(dialog);
             sheet.AddWidget(QStringLiteral("find panel"), dialog);
         }
         save(sheet, QStringLiteral("sign-in.png"));
@@ -145,7 +168,7 @@ QStringList WriteSignInGallery(const QString& folder) {
         ui::CDlgUpgrade dialog(setup, elevation);
         dialog.setWindowTitle(Text(update::kTextDialogTitle));
         dialog.Post(kMsgDownloadProgress, 1, 2);
-        QCoreApplication::processEvents();
+        ShowLoaded(dialog, 200);
         sheet.AddWidget(QStringLiteral("self-update, half-way"), dialog);
         save(sheet, QStringLiteral("self-update.png"));
     }
@@ -154,12 +177,14 @@ QStringList WriteSignInGallery(const QString& folder) {
         settings.traffic_consent = -1;
         {
             ui::CDlgReAgreePopUp dialog(frame);
+            ShowLoaded(dialog);
             sheet.AddWidget(QStringLiteral("before a choice"), dialog);
         }
         {
             settings.user_id = "hong";
             ui::CDlgReAgreePopUp dialog(frame);
             Press(dialog, 1054);
+            ShowLoaded(dialog);
             sheet.AddWidget(QStringLiteral("after declining"), dialog);
         }
         save(sheet, QStringLiteral("traffic-agreement.png"));

@@ -1,24 +1,17 @@
 #include "web_gallery.h"
 
 #include <QApplication>
-#include <QDeadlineTimer>
 #include <QDir>
 #include <QMessageBox>
-#include <QTemporaryDir>
-#include <QThread>
 #include <QTimer>
 #include <memory>
-#include <thread>
 
 #include "controller/movie_requests.h"
 #include "gallery_sheet.h"
-#include "mapvale-servers/fault_plan.h"
-#include "mapvale-servers/http_server.h"
-#include "mapvale-servers/static_files.h"
-#include "mapvale-servers/web_pages.h"
-#include "mapvale-servers/world.h"
+#include "gallery_wait.h"
 #include "model/script_functions.h"
 #include "model/server_config.h"
+#include "page_server.h"
 #include "ui/web/c_notidlg.h"
 #include "ui/web/dlg_alert.h"
 #include "ui/web/movie_view.h"
@@ -32,35 +25,6 @@ namespace mapvale::gallery {
 namespace {
 
 using ui::CMovieView;
-
-// Lets the engine paint: events for `ms` milliseconds (pictures, not tests: a fixed wait is fine).
-void Settle(int ms) {
-    QDeadlineTimer deadline(ms);
-    while (!deadline.hasExpired()) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        QThread::msleep(5);
-    }
-}
-
-bool WaitUntil(const std::function<bool()>& done, int ms) {
-    QDeadlineTimer deadline(ms);
-    while (!done() && !deadline.hasExpired()) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        QThread::msleep(5);
-    }
-    return done();
-}
-
-bool LoadAndSettle(QWebEngineView& view, const std::function<void()>& load) {
-    bool finished = false;
-    auto connection =
-        QObject::connect(&view, &QWebEngineView::loadFinished, [&](bool) { finished = true; });
-    load();
-    const bool ok = WaitUntil([&] { return finished; }, 20000);
-    QObject::disconnect(connection);
-    Settle(700);
-    return ok;
-}
 
 // A movie of `size` in a window of its own, shot after each set of requests.
 class MovieStage {
@@ -87,50 +51,6 @@ public:
 private:
     QWidget window_;
     CMovieView* view_;
-};
-
-// A demo world's pages, served on loopback from this process while the gallery runs.
-class PageServer {
-public:
-    bool Start() {
-        if (!folder_.isValid()) {
-            return false;
-        }
-        std::string error;
-        servers::WorldOptions options;
-        options.folder = folder_.filePath(QStringLiteral("world")).toStdString();
-        if (!servers::MakeWorld(options, error)) {
-            return false;
-        }
-        files_ = servers::StaticFiles::Open(options.folder + "/content", error);
-        if (!files_) {
-            return false;
-        }
-        server_ = std::make_unique<servers::HttpServer>(faults_, nullptr);
-        server_->SetFallback([this](const httplib::Request& request, httplib::Response& response) {
-            files_->Serve(request, response, true);
-        });
-        servers::AddWebPages(*server_);
-        if (!server_->Bind(servers::ListenAddress{"127.0.0.1", 0}, error)) {
-            return false;
-        }
-        thread_ = std::thread([this] { server_->Run(); });
-        return true;
-    }
-    ~PageServer() {
-        if (thread_.joinable()) {
-            server_->Stop();
-            thread_.join();
-        }
-    }
-    std::string Address() const { return "127.0.0.1:" + std::to_string(server_->port()); }
-
-private:
-    QTemporaryDir folder_;
-    servers::FaultPlan faults_;
-    std::optional<servers::StaticFiles> files_;
-    std::unique_ptr<servers::HttpServer> server_;
-    std::thread thread_;
 };
 
 }  // namespace
@@ -226,11 +146,7 @@ QStringList WriteWebGallery(const QString& folder, const QString& program_folder
         std::fprintf(stderr, "mapvale-gallery: cannot serve the demo world's pages\n");
         return out.written();
     }
-    ServerConfig servers;
-    for (const std::string_view role : {ServerConfig::kRegistration, ServerConfig::kPortal,
-                                        ServerConfig::kTarnoPortal, ServerConfig::kMapContent}) {
-        servers.Set(role, pages.Address());
-    }
+    const ServerConfig servers = pages.Servers();
     ScriptFunctionList functions;
     ui::WebEnvironment environment;
     environment.functions = &functions;

@@ -463,9 +463,14 @@ private:
     bool WriteBannersAndPages() {
         const std::string base = BaseUrl();
         const auto page = [](std::string_view title) {
+            // Banners show from a narrow column to a wide strip: a small centred heading fits all.
             return "<!DOCTYPE html>\n<html lang=\"ko\"><head><meta charset=\"euc-kr\"><title>" +
-                   std::string(title) + "</title></head>\n<body><h1>" + std::string(title) +
-                   "</h1></body></html>\n";
+                   std::string(title) +
+                   "</title><style>html,body{height:100%;margin:0}body{display:flex;"
+                   "align-items:center;justify-content:center;text-align:center;"
+                   "font-family:sans-serif;color:#1e3a5f;background:linear-gradient(#f4f8fb,"
+                   "#dde8f0)}h1{font-size:17px;margin:6px}</style></head>\n<body><h1>" +
+                   std::string(title) + "</h1></body></html>\n";
         };
         const struct {
             const char* line;  // "orla" or "tarno"

@@ -52,7 +52,7 @@ ImageList ReadImageList(const QString& path) {
 
 QList<Area> ParseAreas(const QString& subject) {
     QList<Area> areas;
-    static const QRegularExpression area_pattern(QStringLiteral(R"(^(\w+):([\d,]+)$)"));
+    static const QRegularExpression area_pattern(QStringLiteral(R"(^(\w+):([\d,]+)(?::(\S+))?$)"));
     for (const QString& token : subject.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
         const QRegularExpressionMatch match = area_pattern.match(token);
         if (!match.hasMatch()) {
@@ -65,6 +65,7 @@ QList<Area> ParseAreas(const QString& subject) {
         area.y = numbers.value(1).toInt();
         area.w = numbers.value(2).toInt();
         area.h = numbers.value(3).toInt();
+        area.text = match.captured(3).replace(QLatin1Char('_'), QLatin1Char(' '));
         areas.append(area);
     }
     return areas;

@@ -29,10 +29,12 @@ struct ImageList {
 // a width not divisible by the frame count makes the error say which line.
 ImageList ReadImageList(const QString& path);
 
-// The "key:x,y,w,h" areas of a background's subject with the given key.
+// The "key:x,y,w,h" areas of a background's subject with the given key; a "label" area carries
+// its words after one more colon, '_' standing for a blank ("label:x,y,w,h:자동_로그인").
 struct Area {
     QString key;
     int x = 0, y = 0, w = 0, h = 0;
+    QString text;
 };
 QList<Area> ParseAreas(const QString& subject);
 std::optional<Area> FindArea(const QList<Area>& areas, const QString& key);

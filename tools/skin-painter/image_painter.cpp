@@ -213,6 +213,13 @@ void PaintSlot(QPainter& painter, const Area& area) {
         painter.setPen(QPen(colours::kSlotBorder, 1));
         painter.setBrush(QColor(0xFF, 0xFF, 0xFF));
         painter.drawRect(QRectF(area.x - 1.5, area.y - 1.5, area.w + 3, area.h + 3));
+    } else if (area.key == QLatin1String("label")) {
+        // The words beside a check box: left-aligned, centred on the box's height.
+        const QRectF box(area.x, area.y, area.w, area.h);
+        const QFont font = FittedFont(area.text, 11, box.size(), false);
+        painter.setFont(font);
+        painter.setPen(QColor(0x3C, 0x4A, 0x57));
+        painter.drawText(box, Qt::AlignLeft | Qt::AlignVCenter, area.text);
     } else if (area.key == QLatin1String("group")) {
         painter.setPen(QPen(QColor(0xD3, 0xDD, 0xE6), 1));
         painter.setBrush(QColor(0xFF, 0xFF, 0xFF));
