@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 #include "update/update_job.h"
 
@@ -68,6 +69,13 @@ public:
     // The folder chooser, starting at `initial`; nothing when cancelled.
     virtual std::optional<std::string> ChooseFolder(const std::string& initial,
                                                     std::string_view title) = 0;
+
+    // Calls the function `name` of the main screen's map page with integer arguments; 1 when
+    // the call was made. Front ends without that page (the terminal) leave it at 0.
+    virtual int CallMapPageScript(const std::string& /*name*/,
+                                  const std::vector<int>& /*arguments*/) {
+        return 0;
+    }
 
     // Lets the front end handle the messages waiting in its queue while a long call (sign-in)
     // runs on its thread.

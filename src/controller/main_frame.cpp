@@ -11,6 +11,7 @@
 #include "catalog/package_list.h"
 #include "controller/controller_texts.h"
 #include "controller/install_rules.h"
+#include "controller/theme_download.h"
 #include "model/messages.h"
 #include "platform/files.h"
 #include "update/restart.h"
@@ -570,6 +571,10 @@ int CMainFrame::AnswerNotice(int answer) {
         state_.notice_answer = answer;
     }
     return 1;
+}
+
+int CMainFrame::DownloadTheme(const std::vector<ScriptValue>& arguments) {
+    return ThemeDownload(state_, ui_).Run(arguments);
 }
 
 }  // namespace mapvale::controller

@@ -12,6 +12,7 @@
 #include "controller/controller_state.h"
 #include "controller/frame_services.h"
 #include "controller/frame_ui.h"
+#include "model/script_functions.h"
 #include "net/traffic_consent.h"
 #include "net/traffic_upload.h"
 #include "net/web_post.h"
@@ -93,6 +94,8 @@ public:
     // The answer of the pre-install notice's page scripts ("__StartUpdate" 1, "__StopUpdate" 2);
     // always 1. Nothing happens when no notice is open.
     int AnswerNotice(int answer);
+    // The map page's "ThemeDownload" (see ThemeDownload); `arguments` last first.
+    int DownloadTheme(const std::vector<ScriptValue>& arguments);
 
     // Selection by the screens (device and drive lists). A drive letter not attached, or a
     // device not in the list, clears the selection. Refused while a job runs: the job keeps

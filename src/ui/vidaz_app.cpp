@@ -141,8 +141,11 @@ void CVidazApp::MakeScriptFunctions() {
     if (!functions_.functions().empty()) {
         return;
     }
-    // The first four belong to the map themes and the photo service; they answer 0 until then.
+    // The photo service's three answer 0 until it exists.
     UpdaterScriptHandlers handlers;
+    handlers.theme_download = [this](const std::vector<ScriptValue>& arguments) {
+        return frame_ ? frame_->DownloadTheme(arguments) : 0;
+    };
     handlers.notice_answer = [this](int answer) {
         if (frame_) {
             frame_->AnswerNotice(answer);

@@ -106,6 +106,14 @@ public:
         folders.erase(folders.begin());
         return folder;
     }
+    int CallMapPageScript(const std::string& name, const std::vector<int>& arguments) override {
+        std::string line = "page " + name + "(";
+        for (std::size_t i = 0; i < arguments.size(); ++i) {
+            line += (i == 0 ? "" : ",") + std::to_string(arguments[i]);
+        }
+        Log(line + ")");
+        return 1;
+    }
     void SetTimer(int id, int milliseconds) override { timers[id] = milliseconds; }
     void KillTimer(int id) override { timers.erase(id); }
 
@@ -154,9 +162,10 @@ protected:
     }
 
     // Serves the world and makes the program folder from its overlay, with the unpacker.
-    void Serve() {
-        server_ = std::make_unique<testing::ServerProcess>(
-            std::vector<std::string>{"serve", "--world", world_.folder});
+    void Serve(const std::vector<std::string>& options = {}) {
+        std::vector<std::string> arguments{"serve", "--world", world_.folder};
+        arguments.insert(arguments.end(), options.begin(), options.end());
+        server_ = std::make_unique<testing::ServerProcess>(arguments);
         ASSERT_TRUE(server_->ok()) << server_->error();
         std::filesystem::copy(world_.ProgramFolder(), ProgramFolder(),
                               std::filesystem::copy_options::recursive);

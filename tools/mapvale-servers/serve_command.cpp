@@ -13,6 +13,7 @@
 #include "mapvale-servers/sign_in_api.h"
 #include "mapvale-servers/static_files.h"
 #include "mapvale-servers/stop_watcher.h"
+#include "mapvale-servers/theme_api.h"
 #include "mapvale-servers/traffic_server.h"
 #include "mapvale-servers/trainfo_api.h"
 #include "mapvale-servers/version_query.h"
@@ -154,6 +155,7 @@ int RunServe(const std::vector<std::string>& args, std::ostream& out, std::ostre
     ConsentBook consents;
     std::optional<SignInApi> sign_in;
     std::optional<VersionQuery> versions;
+    std::optional<ThemeApi> themes;
     FaultPlan faults(options.faults);
     HttpServer server(faults, log.get());
     server.SetFallback([&](const httplib::Request& request, httplib::Response& response) {
@@ -204,6 +206,8 @@ int RunServe(const std::vector<std::string>& args, std::ostream& out, std::ostre
         AddDownloadNoticeApi(server);
         AddTrafficConsentApi(server, consents);
         AddWebPages(server);
+        themes.emplace(world->accounts, world->layout.Themes());
+        themes->AddTo(server);
     }
     out << "listening on " << listened.ToString() << std::endl;
     if (traffic_address) {

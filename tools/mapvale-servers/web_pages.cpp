@@ -5,6 +5,7 @@
 
 #include "mapvale-servers/http_server.h"
 #include "mapvale-servers/request_parameters.h"
+#include "mapvale-servers/theme_api.h"
 
 namespace mapvale::servers {
 
@@ -75,8 +76,32 @@ function record(name, args) {
 function setCenter() { record('setCenter', arguments); }
 function getCoord() { record('getCoord', arguments); }
 function setMapMovePhotoSearch() { record('setMapMovePhotoSearch', arguments); }
-function closeUI() { record('closeUI', arguments); }
+function closeUI() {
+  record('closeUI', arguments);
+  var chooser = document.getElementById('themes');
+  if (chooser) { chooser.style.display = 'none'; }
+  document.getElementById('status').textContent = '테마 창 닫힘: closeUI(' + arguments[0] + ')';
+}
+function chooseTheme(code, gbn, closeArgument) {
+  document.getElementById('status').textContent = '테마 ' + code + ' 내려받는 중';
+  window.external.ThemeDownload(code, gbn, 1, closeArgument);
+}
 )";
+
+// The theme chooser: one button per theme of the world, each asking the program for it with its
+// own close argument.
+std::string ThemeChooser() {
+    std::string html = "<div id=\"themes\"><h2 style=\"font-size:15px\">지도 테마</h2>";
+    int close_argument = 0;
+    for (const WorldTheme& theme : WorldThemes()) {
+        ++close_argument;
+        html += "<button id=\"theme-" + std::string(theme.id_code) +
+                "\" style=\"margin:2px\" onclick=\"chooseTheme(" + std::string(theme.id_code) +
+                ",'map'," + std::to_string(close_argument) + ")\">" + Escape(theme.name) + " (" +
+                std::string(theme.kind) + ")</button>";
+    }
+    return html + "</div>";
+}
 
 }  // namespace
 
@@ -89,14 +114,14 @@ void AddWebPages(HttpServer& server) {
                       });
     server.AddHandler("/WMKproduct/addition_service/index.mms", PortalPage("ORLA 부가 서비스"));
     server.AddHandler("/WMKproduct/serviceM/index.mms", PortalPage("TARNO 서비스"));
-    server.AddHandler(
-        "/Scripts/WithMap.aspx", [](const httplib::Request& request, httplib::Response& response) {
-            const std::string d1 = RequestParameters(request).Get("D1");
-            SetHtml(response, Page("지도",
-                                   "<p>D1 <span id=\"d1\" class=\"d1\">" + Escape(d1) +
-                                       "</span></p><ol id=\"calls\"></ol>",
-                                   kMapScript));
-        });
+    server.AddHandler("/Scripts/WithMap.aspx", [](const httplib::Request& request,
+                                                  httplib::Response& response) {
+        const std::string d1 = RequestParameters(request).Get("D1");
+        SetHtml(response, Page("지도",
+                               "<p>D1 <span id=\"d1\" class=\"d1\">" + Escape(d1) + "</span></p>" +
+                                   ThemeChooser() + "<p id=\"status\"></p><ol id=\"calls\"></ol>",
+                               kMapScript));
+    });
 }
 
 }  // namespace mapvale::servers

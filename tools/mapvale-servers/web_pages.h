@@ -11,7 +11,9 @@ class HttpServer;
 //   TARNO portals' service pages, each showing the D1 it was given;
 // - "/Scripts/WithMap.aspx": the map-content server's map page, showing its D1; its script
 //   functions setCenter, getCoord, setMapMovePhotoSearch and closeUI record each call (name and
-//   arguments) in window.mapCalls and in a visible list.
+//   arguments) in window.mapCalls and in a visible list; a theme chooser with a button per
+//   theme of the world calls window.external.ThemeDownload(IDCode, "map", 1, n), and closeUI(n)
+//   closes it and says so in the status line.
 void AddWebPages(HttpServer& server);
 
 }  // namespace mapvale::servers

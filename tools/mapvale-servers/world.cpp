@@ -11,6 +11,7 @@
 #include "mapvale-servers/manifest.h"
 #include "mapvale-servers/packager.h"
 #include "mapvale-servers/synthetic_files.h"
+#include "mapvale-servers/theme_api.h"
 #include "mapvale-servers/tiny_png.h"
 #include "mapvale-servers/world_address.h"
 #include "mapvale-servers/world_settings.h"
@@ -263,9 +264,9 @@ public:
 
     bool Write() {
         return Prepare() && WriteSettings() && WriteAccounts() && WritePackages() &&
-               WriteVersionRecords() && WritePictures() && WriteBannersAndPages() &&
-               WriteProgramFolder() && WriteUpdateServer(layout_, options_.offer_update, error_) &&
-               WriteReadme();
+               WriteVersionRecords() && WritePictures() && WriteThemes() &&
+               WriteBannersAndPages() && WriteProgramFolder() &&
+               WriteUpdateServer(layout_, options_.offer_update, error_) && WriteReadme();
     }
 
 private:
@@ -542,6 +543,21 @@ private:
         return Put(layout_.ServersIni(),
                    ServersIniText(options_.address, options_.traffic_address)) &&
                Put(layout_.PackageList(), PackageListText(families, categories_));
+    }
+
+    // Small theme files whose bytes say which theme they are, so a copy on a card is recognised.
+    bool WriteThemes() {
+        for (const WorldTheme& theme : WorldThemes()) {
+            std::string bytes =
+                "THEME " + std::string(theme.kind) + " " + std::string(theme.id_code) + "\n";
+            bytes.resize(4096, static_cast<char>(theme.id_code.back()));
+            if (!Put(layout_.Themes() + "/" + std::string(theme.kind) + "/" +
+                         std::string(theme.id_code) + ".bin",
+                     bytes)) {
+                return false;
+            }
+        }
+        return true;
     }
 
     bool WriteReadme() {

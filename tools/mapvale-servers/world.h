@@ -18,6 +18,8 @@ struct WorldLayout {
     std::string TrafficUploads() const { return folder + "/traffic-uploads"; }
     std::string Manifests() const { return folder + "/manifests"; }
     std::string Sources() const { return folder + "/sources"; }
+    // The colour themes the map-content server hands out: <Kind>/<IDCode>.bin.
+    std::string Themes() const { return folder + "/themes"; }
     // The program files as the self-update the world offers leaves them.
     std::string SelfUpdateSources() const { return folder + "/sources/self-update"; }
     // The program-folder overlay: copy its Info/ over a program folder (or point the programs

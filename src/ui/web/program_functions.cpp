@@ -1,5 +1,6 @@
 #include "ui/web/program_functions.h"
 
+#include "model/script_arguments.h"
 #include "ui/web/notice_dialog.h"
 
 namespace mapvale::ui {

@@ -56,41 +56,4 @@ std::vector<ScriptValue> ToScriptArguments(const QJsonArray& arguments) {
     return values;
 }
 
-int ScriptInt(const ScriptValue& value, int fallback) {
-    constexpr double kLow = std::numeric_limits<int>::min();
-    constexpr double kHigh = std::numeric_limits<int>::max();
-    if (const auto* integer = std::get_if<std::int64_t>(&value)) {
-        return static_cast<int>(std::clamp<double>(static_cast<double>(*integer), kLow, kHigh));
-    }
-    if (const auto* number = std::get_if<double>(&value)) {
-        return std::isnan(*number) ? fallback
-                                   : static_cast<int>(std::clamp(std::trunc(*number), kLow, kHigh));
-    }
-    if (const auto* text = std::get_if<std::string>(&value)) {
-        bool ok = false;
-        const int parsed = QString::fromStdString(*text).trimmed().toInt(&ok);
-        return ok ? parsed : fallback;
-    }
-    if (const auto* flag = std::get_if<bool>(&value)) {
-        return *flag ? 1 : 0;
-    }
-    return fallback;
-}
-
-QString ScriptText(const ScriptValue& value) {
-    if (const auto* text = std::get_if<std::string>(&value)) {
-        return QString::fromStdString(*text);
-    }
-    if (const auto* integer = std::get_if<std::int64_t>(&value)) {
-        return QString::number(*integer);
-    }
-    if (const auto* number = std::get_if<double>(&value)) {
-        return QString::number(*number, 'g', 17);
-    }
-    if (const auto* flag = std::get_if<bool>(&value)) {
-        return *flag ? QStringLiteral("true") : QStringLiteral("false");
-    }
-    return {};
-}
-
 }  // namespace mapvale::ui

@@ -22,10 +22,4 @@ ScriptValue ToScriptValue(const QJsonValue& value);
 // The arguments as handlers get them: last argument first.
 std::vector<ScriptValue> ToScriptArguments(const QJsonArray& arguments);
 
-// The value as a 32-bit integer the way handlers read numbers: integers and doubles truncated
-// into range, numeric texts parsed, anything else `fallback`.
-int ScriptInt(const ScriptValue& value, int fallback = 0);
-// The value as text: texts as they are, numbers and booleans spelled, nothing empty.
-QString ScriptText(const ScriptValue& value);
-
 }  // namespace mapvale::ui

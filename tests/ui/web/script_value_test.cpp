@@ -16,10 +16,6 @@ TEST(ScriptValue, NumbersBecomeIntegersOnlyWhenWholeAndInRange) {
     EXPECT_EQ(ToScriptValue(QJsonValue(-0.5)), ScriptValue(-0.5));
     EXPECT_EQ(ToScriptValue(QJsonValue(1e300)), ScriptValue(1e300));
     EXPECT_EQ(ToScriptValue(QJsonValue(9223372036854775808.0)), ScriptValue(9223372036854775808.0));
-    EXPECT_EQ(ScriptInt(ScriptValue(1e300)), 2147483647);
-    EXPECT_EQ(ScriptInt(ScriptValue(std::string(" 42 "))), 42);
-    EXPECT_EQ(ScriptInt(ScriptValue(std::string("4x")), -1), -1);
-    EXPECT_EQ(ScriptText(ScriptValue(std::int64_t{-7})), "-7");
 }
 
 TEST(ScriptValue, TextsAreCutBetweenCharacters) {
