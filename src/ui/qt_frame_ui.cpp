@@ -1,5 +1,8 @@
 #include "ui/qt_frame_ui.h"
 
+#include <QJsonArray>
+#include <QWebEngineView>
+
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDialog>
@@ -18,6 +21,7 @@
 #include "ui/skin/message_box.h"
 #include "ui/skin/splash_window.h"
 #include "ui/web/notice_dialog.h"
+#include "ui/web/page_script.h"
 
 namespace mapvale::ui {
 
@@ -394,6 +398,17 @@ bool QtFrameUi::RunReconsentDialog() {
         CentreOnPrimaryScreen(&dialog);
     }
     return dialog.exec() == QDialog::Accepted && !ending_;
+}
+
+int QtFrameUi::CallMapPageScript(const std::string& name, const std::vector<int>& arguments) {
+    if (!map_panel_) {
+        return 0;
+    }
+    QJsonArray values;
+    for (const int argument : arguments) {
+        values.append(argument);
+    }
+    return CallPageScript(map_panel_, QString::fromStdString(name), values);
 }
 
 void QtFrameUi::OpenWithDesktop(const std::string& target) {

@@ -4,6 +4,7 @@
 #include <QMap>
 #include <QObject>
 #include <QPointer>
+#include <QWebEngineView>
 #include <QString>
 #include <QTimer>
 #include <functional>
@@ -82,6 +83,10 @@ public:
     int RunNoticeDialog(const std::string& text) override;
     bool RunReconsentDialog() override;
     void OpenWithDesktop(const std::string& target) override;
+    int CallMapPageScript(const std::string& name, const std::vector<int>& arguments) override;
+    // The browser of the main screen's map panel, which CallMapPageScript calls (the main
+    // screen names it when it makes the panel; null: none).
+    void SetMapPanel(QWebEngineView* browser) { map_panel_ = browser; }
     void StartProgram(const std::string& path) override;
     std::optional<std::string> ChooseFolder(const std::string& initial,
                                             std::string_view title) override;
@@ -104,6 +109,7 @@ private:
     QMap<int, QPointer<ScreenWindow>> superseded_;
     int current_wizard_ = 0;
     QPointer<ScreenWindow> main_screen_;
+    QPointer<QWebEngineView> map_panel_;
     QList<QPointer<ScreenWindow>> retired_;
     QTimer retire_timer_;
     std::function<void(const std::string&)> open_;
