@@ -536,6 +536,7 @@ void CMainFrame::CompleteJob() {
     // Units whose job is a download only (ORLA units, PDAs) end as a download, card or not.
     const bool installed = job_drive_ != 0 && install_expected_;
     const std::string download_folder = PackageFolder();
+    state_.last_job_on_card = installed;
     device->job_state = 0;
     device->install_percent = 100;
     device->remaining_copy_seconds = 0;
