@@ -174,7 +174,7 @@ private:
     bool install_started_ = false;   // the install job runs beside this job's download
     // What the running job was started for, fixed when the last question was answered.
     DeviceEntry* job_device_ = nullptr;
-    char job_drive_ = 0;  // 0: no card (hard disk only, or a download-only unit)
+    char job_drive_ = 0;         // 0: no card (hard disk only, or a download-only unit)
     bool starting_job_ = false;  // StartJob is asking its questions
     bool settings_loaded_ = false;
     bool closed_ = false;
