@@ -24,7 +24,11 @@
 #include "ui/skin/image_clock.h"
 #include "ui/skin/x_message_box.h"
 #include "ui/wait_for.h"
+#include "ui/web/dlg_alert.h"
 #include "ui/web/movie_view.h"
+#include "ui/web/program_functions.h"
+#include "ui/web/web.h"
+#include "ui/web/web_environment.h"
 
 namespace mapvale::ui::test {
 namespace {
@@ -52,6 +56,10 @@ protected:
     void SetUp() override {
         QtFrameTest::SetUp();
         registry_ = ScreenRegistry::Standard();
+    }
+    void TearDown() override {
+        QtFrameTest::TearDown();
+        SetWebEnvironment({});
     }
 
     template <typename Page>
@@ -529,6 +537,79 @@ TEST_F(WizardPagesTest, TheCompletionPageShowsItsMovieAndClosesWithoutAQuestion)
     Click(page, WizardPage::kClose);
     EXPECT_TRUE(WaitFor([&] { return frame.closed(); }));
     EXPECT_FALSE(asked);
+}
+
+// The whole way with the real workers: the option page's start, the card question, the
+// package's notice answered by its own page, the progress page, the completion page.
+TEST_F(WizardPagesTest, AJobStartedOnTheOptionPageEndsOnTheCompletionPageWithTheCardWritten) {
+    const std::string card = InsertCard('E', "1G");
+    controller::CMainFrame& frame = StartedWizard();
+    ASSERT_TRUE(WaitFor([&] { return frame.state().drives.size() == 1; }));
+    // The notice page may answer through window.external, as the program lets its servers' pages.
+    UpdaterScriptHandlers handlers;
+    handlers.notice_answer = [&frame](int answer) { frame.AnswerNotice(answer); };
+    ScriptFunctionList functions = UpdaterScriptFunctions(std::move(handlers));
+    WebEnvironment environment;
+    environment.functions = &functions;
+    environment.trusted_hosts = {QString::fromStdString(server_->address())};
+    SetWebEnvironment(std::move(environment));
+    frame.SelectDevice(Device("HX100"));
+    frame.SelectDrive('E');
+    CDlgEasy22* options = Current<CDlgEasy22>();
+    ASSERT_NE(options, nullptr);
+    options->RefreshLists();
+
+    std::vector<QString> asked;
+    QTimer answers;
+    answers.setInterval(5);
+    QObject::connect(&answers, &QTimer::timeout, [&] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            asked.push_back(box->windowTitle());
+            box->buttons().front()->click();  // "예" or "확인"
+        }
+    });
+    answers.start();
+    auto notice = WhenModalOpens<CDlgAlert>([](CDlgAlert* alert) {
+        CWeb* web = alert->browser();
+        ASSERT_TRUE(WaitFor(
+            [&] {
+                bool ready = false;
+                web->page()->runJavaScript(
+                    QStringLiteral("!!document.getElementById('start') && !!window.external"),
+                    [&ready](const QVariant& result) { ready = result.toBool(); });
+                WaitFor([&] { return ready; }, 200);
+                return ready;
+            },
+            30000));
+        web->page()->runJavaScript(QStringLiteral("document.getElementById('start').click()"));
+    });
+    Click(options, CDlgEasy22::kStart);
+    EXPECT_THAT(asked, ::testing::Contains(QStringLiteral("메모리카드 확인")));
+    ASSERT_NE(Current<CDlgEasy3>(), nullptr) << asked.size();
+
+    // The progress page until the completion page replaces it; its bars as it sent them.
+    std::vector<int> bars;
+    ASSERT_TRUE(WaitFor(
+        [&] {
+            if (CDlgEasy3* progress = Current<CDlgEasy3>()) {
+                bars = progress->SentBars();
+            }
+            return Current<CDlgEasy4>() != nullptr;
+        },
+        120000));
+    EXPECT_EQ(Current<CDlgEasy4>()->Movie(), QStringLiteral("Info/Process04_01.html"));
+    // The download bar only grows.
+    int last_download = 0;
+    for (const int bar : bars) {
+        if (bar < 2000) {
+            EXPECT_GE(bar, last_download) << ::testing::PrintToString(bars);
+            last_download = bar;
+        }
+    }
+    EXPECT_THAT(bars, ::testing::Contains(::testing::Ge(2000)));
+    const std::string version = mapvale::testing::Sandbox::Read(card + "HX100.ver");
+    EXPECT_EQ(version.rfind("*|20240115|", 0), 0u) << version;
+    EXPECT_NE(version.find("|1\n"), std::string::npos) << version;
 }
 
 }  // namespace
