@@ -261,6 +261,31 @@ TEST_F(WizardPagesTest, TheMediaTableNamesTheMediumAndDvdModelsLoseTheCardOption
     EXPECT_EQ(Line(page, CDlgEasy22::kMedium), QString());
 }
 
+TEST_F(WizardPagesTest, AnOrlaV5UnitOnASmallCardShowsItsNoteAndTheWayToTheMainScreen) {
+    InsertCard('E', "1G");
+    controller::CMainFrame& frame = StartedWizard();
+    ASSERT_TRUE(WaitFor([&] { return frame.state().drives.size() == 1; }));
+    CDlgEasy22* page = Current<CDlgEasy22>();
+    ASSERT_NE(page, nullptr);
+    DeviceEntry& unit = *Device("HS200");
+    unit.sub_kind = 2;
+    unit.variant_totals = {900LL << 20, 1900LL << 20, 3900LL << 20};  // neither 2G nor 4G fits
+    frame.SelectDrive('E');
+    Choose(page, CDlgEasy22::kDeviceBox, RowOf("HS200"));
+    EXPECT_EQ(Line(page, CDlgEasy22::kStatus), QStringLiteral("* 사용자선택 패키지 설치"));
+    const QLabel* note = Find<QLabel>(page, CDlgEasy22::kSmallCardNote);
+    ASSERT_NE(note, nullptr);
+    EXPECT_FALSE(note->isHidden());
+    EXPECT_EQ(note->text(), QStringLiteral("\nORLA(V5.0)은 1G 간편설치를 \n\n지원하지 않습니다."));
+    // Another unit: no note.
+    Choose(page, CDlgEasy22::kDeviceBox, RowOf("HX100"));
+    EXPECT_TRUE(note->isHidden());
+    Choose(page, CDlgEasy22::kDeviceBox, RowOf("HS200"));
+    Click(page, CDlgEasy22::kMoveScreen);
+    EXPECT_TRUE(frame.state().main_screen);
+    EXPECT_EQ(qt_ui_->CurrentWizardScreen(), nullptr);
+}
+
 TEST_F(WizardPagesTest, SwitchingFormatOffAsksAndOkDropsFormatAndBackup) {
     controller::CMainFrame& frame = StartedWizard();
     CDlgEasy22* page = OptionPageWithoutChoice();
