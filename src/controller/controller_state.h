@@ -69,6 +69,7 @@ struct ControllerState {
     std::string current_download_item;
     std::string current_install_item;
     ProgressTracker progress;
+    bool last_job_on_card = false;  // the last finished job installed onto a card
 
     // Sign-in.
     std::string sign_in_error;

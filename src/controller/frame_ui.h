@@ -11,7 +11,8 @@
 namespace mapvale::controller {
 
 // Buttons and icons of a message box, with the answers of the Windows message box.
-enum class Buttons { kOk, kYesNo, kYesNoCancel };
+// OK/Cancel answers kOk or kCancel.
+enum class Buttons { kOk, kYesNo, kYesNoCancel, kOkCancel };
 enum class Icon { kNone, kInformation, kQuestion, kWarning, kError };
 enum class Answer { kOk = 1, kCancel = 2, kYes = 6, kNo = 7 };
 
@@ -44,6 +45,8 @@ public:
     virtual void NavigateBanner(const std::string& url) = 0;  // main screen's web control
     // Whether the wizard option screen's "do not ask about the hard disk" flag was set; clears it.
     virtual bool TakeSkipQuestionFlag() = 0;
+    // The wizard option screen's options are of no use once the PC was found too small.
+    virtual void DisableWizardOptions() {}
     // The wizard option screen's check boxes, when that screen exists.
     virtual std::optional<std::pair<bool, bool>> WizardFormatAndBackupChoice() = 0;
 

@@ -68,7 +68,8 @@ public:
     // Switches between the main screen (true) and the wizard.
     void ToggleMainScreen(bool to_main);
     // Pre-install questions and the start of the download and install: 1 started, 2 stopped by
-    // the user or a shown message, 0 nothing to do.
+    // the user or a shown message, 0 nothing to do (also for a call made while another one is
+    // still asking).
     int StartJob();
     // 0 when nothing was running, 1 when a job was stopped.
     int CancelJob();
@@ -106,6 +107,8 @@ public:
     const ControllerState& state() const { return state_; }
     ControllerState& state() { return state_; }
     platform::MessageTarget& window() { return window_; }
+    // The front end, for the screens' own questions and the desktop.
+    FrameUi& ui() { return ui_; }
 
 private:
     // Start-up pieces.
@@ -174,7 +177,8 @@ private:
     bool install_started_ = false;   // the install job runs beside this job's download
     // What the running job was started for, fixed when the last question was answered.
     DeviceEntry* job_device_ = nullptr;
-    char job_drive_ = 0;  // 0: no card (hard disk only, or a download-only unit)
+    char job_drive_ = 0;         // 0: no card (hard disk only, or a download-only unit)
+    bool starting_job_ = false;  // StartJob is asking its questions
     bool settings_loaded_ = false;
     bool closed_ = false;
     bool destroyed_ = false;

@@ -184,6 +184,17 @@ void CMainFrame::PrepareTraffic(const CardInfo& card) {
 }
 
 int CMainFrame::StartJob() {
+    // A question below runs a nested loop in which the user can press a start button again, or
+    // the countdown can run out: that second start must not start a second job.
+    if (starting_job_) {
+        return 0;
+    }
+    starting_job_ = true;
+    struct Starting {
+        bool& flag;
+        ~Starting() { flag = false; }
+    } starting{starting_job_};
+
     DeviceEntry* device = state_.selected_device;
     // Every question may let the front end handle messages meanwhile, and a card pulled then
     // leaves the drive map: the job goes on only with the drive the user was asked about.
@@ -341,6 +352,7 @@ int CMainFrame::StartJob() {
         Ask(space.report, kNoticeCaption, Buttons::kOk, Icon::kNone);
         RefreshMainList();
         ReenableWizardStart();
+        ui_.DisableWizardOptions();
         return 2;
     }
 
@@ -524,6 +536,7 @@ void CMainFrame::CompleteJob() {
     // Units whose job is a download only (ORLA units, PDAs) end as a download, card or not.
     const bool installed = job_drive_ != 0 && install_expected_;
     const std::string download_folder = PackageFolder();
+    state_.last_job_on_card = installed;
     device->job_state = 0;
     device->install_percent = 100;
     device->remaining_copy_seconds = 0;

@@ -39,6 +39,8 @@ MessageBoxButtons ToSkin(controller::Buttons buttons) {
             return MessageBoxButtons::kYesNo;
         case controller::Buttons::kYesNoCancel:
             return MessageBoxButtons::kYesNoCancel;
+        case controller::Buttons::kOkCancel:
+            return MessageBoxButtons::kOkCancel;
     }
     return MessageBoxButtons::kOk;
 }
@@ -287,6 +289,12 @@ void QtFrameUi::NavigateBanner(const std::string& url) {
 bool QtFrameUi::TakeSkipQuestionFlag() {
     ScreenWindow* options = WizardScreen(22);
     return options != nullptr && options->TakeSkipQuestionFlag();
+}
+
+void QtFrameUi::DisableWizardOptions() {
+    if (ScreenWindow* options = WizardScreen(22)) {
+        options->DisableWizardOptions();
+    }
 }
 
 std::optional<std::pair<bool, bool>> QtFrameUi::WizardFormatAndBackupChoice() {

@@ -74,6 +74,7 @@ public:
     void SetStartButtonBitmap(int resource) override;
     void NavigateBanner(const std::string& url) override;
     bool TakeSkipQuestionFlag() override;
+    void DisableWizardOptions() override;
     std::optional<std::pair<bool, bool>> WizardFormatAndBackupChoice() override;
     controller::Answer MessageBox(std::string_view text, std::string_view caption,
                                   controller::Buttons buttons, controller::Icon icon,

@@ -20,6 +20,7 @@ public:
     virtual void SetStartButtonBitmap(int /*resource*/) {}
     virtual void NavigateBanner(const std::string& /*url*/) {}
     virtual bool TakeSkipQuestionFlag() { return false; }
+    virtual void DisableWizardOptions() {}
     virtual std::optional<std::pair<bool, bool>> WizardFormatAndBackupChoice() {
         return std::nullopt;
     }

@@ -1,5 +1,10 @@
 #include "ui/screen_registry.h"
 
+#include "ui/dlg_easy1.h"
+#include "ui/dlg_easy2.h"
+#include "ui/dlg_easy22.h"
+#include "ui/dlg_easy3.h"
+#include "ui/dlg_easy4.h"
 #include "ui/placeholder_screen.h"
 
 namespace mapvale::ui {
@@ -26,6 +31,16 @@ ScreenRegistry ScreenRegistry::WithPlaceholders() {
     registry.Register(kMainScreen, [](controller::CMainFrame& frame) {
         return new PlaceholderScreen(frame, QStringLiteral("CDlgMain"), QSize(800, 600));
     });
+    return registry;
+}
+
+ScreenRegistry ScreenRegistry::Standard() {
+    ScreenRegistry registry = WithPlaceholders();
+    registry.Register(22, [](controller::CMainFrame& frame) { return new CDlgEasy22(frame); });
+    registry.Register(1, [](controller::CMainFrame& frame) { return new CDlgEasy1(frame); });
+    registry.Register(2, [](controller::CMainFrame& frame) { return new CDlgEasy2(frame); });
+    registry.Register(3, [](controller::CMainFrame& frame) { return new CDlgEasy3(frame); });
+    registry.Register(4, [](controller::CMainFrame& frame) { return new CDlgEasy4(frame); });
     return registry;
 }
 

@@ -25,6 +25,8 @@ public:
 
     // Placeholders for every screen.
     static ScreenRegistry WithPlaceholders();
+    // The program's screens: the wizard's pages, a placeholder for the main screen.
+    static ScreenRegistry Standard();
 
 private:
     QMap<int, Factory> factories_;

@@ -37,6 +37,8 @@ CVidazApp::~CVidazApp() {
     frame_.reset();
     automation_.reset();
     ui_.reset();
+    // The browsers' environment points at this object's functions: later browsers get none.
+    SetWebEnvironment(WebEnvironment{});
 }
 
 void CVidazApp::ChooseDisplayPlatform() {

@@ -32,7 +32,7 @@ struct AppServices {
     platform::Sleeper* sleeper = nullptr;            // null: real time
     // The primary screen's size in logical pixels; null: asks Qt.
     std::function<QSize()> screen_size;
-    ScreenRegistry screens = ScreenRegistry::WithPlaceholders();
+    ScreenRegistry screens = ScreenRegistry::Standard();
     // Installer data for the one-time uninstall repair.
     std::string program_files_folder;
     std::string installer_script;

@@ -60,6 +60,7 @@ public:
     void SetStartButtonBitmap(int resource) override { Log("bitmap " + std::to_string(resource)); }
     void NavigateBanner(const std::string& url) override { Log("navigate " + url); }
     bool TakeSkipQuestionFlag() override { return std::exchange(skip_question, false); }
+    void DisableWizardOptions() override { ++options_disabled; }
     std::optional<std::pair<bool, bool>> WizardFormatAndBackupChoice() override {
         return wizard_choice;
     }
@@ -76,7 +77,8 @@ public:
             answers.erase(answers.begin());
             return answer;
         }
-        return buttons == Buttons::kOk ? Answer::kOk : Answer::kYes;
+        return buttons == Buttons::kOk || buttons == Buttons::kOkCancel ? Answer::kOk
+                                                                        : Answer::kYes;
     }
 
     UpdateOutcome RunSelfUpdateDialog(const update::UpdateSetup&) override {
@@ -141,6 +143,7 @@ public:
     int start_button_enabled = 0;
     int lists_refreshed = 0;
     int options_refreshed = 0;
+    int options_disabled = 0;
     int repaints = 0;
     int reconsent_dialogs = 0;
 };

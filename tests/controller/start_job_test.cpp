@@ -113,6 +113,32 @@ TEST_F(StartJobTest, ACardPulledDuringTheQuestionStartsNothing) {
     EXPECT_EQ(frame.state().drives.count('E'), 0u);
 }
 
+// A start button pressed again, or the countdown running out, while the first start still asks.
+TEST_F(StartJobTest, AStartCalledWhileTheFirstOneAsksDoesNothing) {
+    InsertCard('E', "1G");
+    CMainFrame& frame = MakeFrame();
+    DeviceEntry& device = OfflineDevice(frame);
+    AttachCard(frame, 'E');
+    frame.ShowScreen(kScreenOptions);
+    int nested = -1;
+    ui_.on_box = [&](const ScriptedUi::Box&) {
+        if (nested == -1) {
+            nested = frame.StartJob();
+        }
+    };
+    ui_.answers = {Answer::kNo};
+    EXPECT_EQ(frame.StartJob(), 2);
+    EXPECT_EQ(nested, 0);
+    EXPECT_EQ(ui_.boxes.size(), 1u);
+    EXPECT_TRUE(NothingStarted(frame, device));
+
+    // Once the first start has returned, the next one asks again.
+    ui_.on_box = nullptr;
+    ui_.answers = {Answer::kNo};
+    EXPECT_EQ(frame.StartJob(), 2);
+    EXPECT_EQ(ui_.boxes.size(), 2u);
+}
+
 // Qt handles messages inside a modal box: a card plugged in while the user is asked about the
 // hard disk would be auto-selected, then backed up and formatted without being asked about.
 TEST_F(StartJobTest, ACardPluggedInDuringTheHardDiskQuestionStartsNothing) {
@@ -235,6 +261,7 @@ TEST_F(StartJobTest, ADataFolderThatNeverReportsItsRoomIsFull) {
     // Asked six times, 250 ms apart.
     EXPECT_EQ(sleeper_.Sleeps(), std::vector<std::chrono::milliseconds>(5, 250ms));
     EXPECT_TRUE(NothingStarted(frame, device));
+    EXPECT_EQ(ui_.options_disabled, 1);
 
     // A data folder that is not there is named to the user.
     frame.state().settings.data_folder = box_.Path("gone") + "/";

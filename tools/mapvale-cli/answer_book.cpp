@@ -41,6 +41,8 @@ Answer ToAnswer(Reply reply, Buttons buttons) {
             return Answer::kOk;
         case Buttons::kYesNo:
             return reply == Reply::kYes ? Answer::kYes : Answer::kNo;
+        case Buttons::kOkCancel:
+            return reply == Reply::kYes ? Answer::kOk : Answer::kCancel;
         case Buttons::kYesNoCancel:
             break;
     }

@@ -5,36 +5,14 @@
 #include "card/drive_text.h"
 #include "controller/install_rules.h"
 #include "controller/status_strip.h"
+#include "controller/wizard_lines.h"
 #include "mapvale-cli/cli_texts.h"
 #include "mapvale-cli/selection.h"
 
 namespace mapvale::cli {
 
-namespace {
-
-std::string ReplaceFirst(std::string text, std::string_view marker, std::string_view value) {
-    if (const std::size_t at = text.find(marker); at != std::string::npos) {
-        text.replace(at, marker.size(), value);
-    }
-    return text;
-}
-
-std::string DeviceName(const DeviceEntry& device) {
-    return device.caption.empty() ? device.model_name : device.caption;
-}
-
-}  // namespace
-
 std::string DeviceLabel(const DeviceEntry& device, std::string_view brand_code) {
-    std::string prefix;
-    if (device.kind == 1) {
-        prefix = "[Orla]";
-    } else if (device.kind == 2) {
-        prefix = "[Tarno] ";
-    } else if (device.kind == 8) {
-        prefix = brand_code == "OV" ? "[Orvin] " : brand_code == "DL" ? "[Dalmar] " : "[DL] ";
-    }
-    return prefix + DeviceName(device) + " (" + device.model_name + ")";
+    return controller::DeviceLabel(device, brand_code) + " (" + device.model_name + ")";
 }
 
 std::string PackageText(int install_type) {
@@ -51,32 +29,7 @@ std::string PackageText(int install_type) {
 }
 
 std::string SummaryLine(const DeviceEntry* device, const CardInfo* card) {
-    if (device == nullptr) {
-        return std::string(kSummaryNoDevice);
-    }
-    if (card == nullptr) {
-        return std::string(kSummaryNoDrive);
-    }
-    std::string_view format;
-    switch (device->install_type) {
-        case controller::kInstallNone:
-            return std::string(kTextCardTooSmall);
-        case controller::kInstallNo1GbVariant:
-            format = kSummaryUserPackage;
-            break;
-        case controller::kInstallCameraOnly:
-            format = kSummaryCameraPackage;
-            break;
-        case controller::kInstall4Gb:
-            format = kSummaryFullPackage;
-            break;
-        default:
-            format = kSummarySizedPackage;
-            break;
-    }
-    std::string line = ReplaceFirst(std::string(format), "%c", std::string(1, card->letter));
-    line = ReplaceFirst(std::move(line), "%s", DeviceName(*device));
-    return ReplaceFirst(std::move(line), "%d", std::to_string(device->install_type));
+    return controller::SummaryLine(device, card, device != nullptr ? device->install_type : 0);
 }
 
 std::vector<std::string> CardReport(const CardInfo& card, const DeviceEntry* device,

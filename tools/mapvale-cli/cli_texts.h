@@ -92,12 +92,4 @@ inline constexpr std::string_view kTextNewestPackage = "최신 패키지: ";
 inline constexpr std::string_view kTextNoFittingPackage = "맞는 패키지 없음(카드 용량 부족)";
 inline constexpr std::string_view kTextState = "상태: ";
 
-// Summary of what is about to be installed, as the wizard's last page before the start says it.
-inline constexpr std::string_view kSummaryNoDevice = "* 설치 단말기를 선택해 주세요.";
-inline constexpr std::string_view kSummaryNoDrive = "* 설치 드라이브를 선택해 주세요.";
-inline constexpr std::string_view kSummaryUserPackage = "%c드라이브, %s, 사용자선택 패키지 설치";
-inline constexpr std::string_view kSummaryCameraPackage = "%c드라이브, %s, 안전운행 데이터 설치";
-inline constexpr std::string_view kSummaryFullPackage = "%c드라이브, %s, 전체 패키지 설치";
-inline constexpr std::string_view kSummarySizedPackage = "%c드라이브, %s, %dG 패키지 설치";
-
 }  // namespace mapvale::cli

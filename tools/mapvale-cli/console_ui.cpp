@@ -98,7 +98,9 @@ Answer ConsoleUi::Ask(std::string_view text, std::string_view caption, Buttons b
         }
     }
     // Nobody can answer: the answer that changes nothing.
-    const Answer safe = buttons == Buttons::kYesNoCancel ? Answer::kCancel : Answer::kNo;
+    const Answer safe = buttons == Buttons::kYesNoCancel || buttons == Buttons::kOkCancel
+                            ? Answer::kCancel
+                            : Answer::kNo;
     console_.Print(std::string(kTextNoAnswer) + std::string(AnswerWord(safe)));
     return safe;
 }

@@ -1,6 +1,7 @@
 // mapvale-gallery <folder> [set ...]: draws the pictures of each set ("skin": the skin's
 // controls, boxes and windows; "shell": the updater's own boxes and screens; "web": the movies,
-// web panels and a page's alert; "signin": the sign-in, self-update and agreement dialogs) into
+// web panels and a page's alert; "signin": the sign-in, self-update and agreement dialogs;
+// "wizard": the easy-install wizard's pages and questions) into
 // <folder>/<set>/; every set when none is named.
 #include <QApplication>
 #include <QDir>
@@ -12,6 +13,7 @@
 #include "ui/skin/skin_fonts.h"
 #include "ui/web/web_engine_setup.h"
 #include "web_gallery.h"
+#include "wizard_gallery.h"
 
 int main(int argc, char** argv) {
     mapvale::ui::PrepareWebEngine();
@@ -19,7 +21,8 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     if (argc < 2) {
         std::fprintf(stderr,
-                     "usage: mapvale-gallery <output folder> [skin] [shell] [web] [signin]\n");
+                     "usage: mapvale-gallery <output folder> [skin] [shell] [web] [signin] "
+                     "[wizard]\n");
         return 2;
     }
     QStringList sets;
@@ -28,7 +31,7 @@ int main(int argc, char** argv) {
     }
     if (sets.isEmpty()) {
         sets = {QStringLiteral("skin"), QStringLiteral("shell"), QStringLiteral("web"),
-                QStringLiteral("signin")};
+                QStringLiteral("signin"), QStringLiteral("wizard")};
     }
     mapvale::ui::InstallSkinFonts();
     const QString root = QString::fromLocal8Bit(argv[1]);
@@ -51,6 +54,11 @@ int main(int argc, char** argv) {
     if (sets.contains(QStringLiteral("signin"))) {
         written += mapvale::gallery::WriteSignInGallery(QDir(root).filePath("signin"));
         expected += mapvale::gallery::SignInGalleryPictureCount();
+    }
+    if (sets.contains(QStringLiteral("wizard"))) {
+        written += mapvale::gallery::WriteWizardGallery(QDir(root).filePath("wizard"),
+                                                        QCoreApplication::applicationDirPath());
+        expected += mapvale::gallery::WizardGalleryPictureCount();
     }
     for (const QString& file : written) {
         std::printf("%s\n", qPrintable(file));

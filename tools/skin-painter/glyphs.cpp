@@ -115,6 +115,35 @@ bool DrawGlyph(QPainter& painter, const QString& name, const QRectF& box, const 
         painter.drawLine(c, QPointF(c.x() + r.width() * 0.2, c.y()));
         painter.drawLine(QPointF(c.x() - unit * 0.08, r.top()),
                          QPointF(c.x() + unit * 0.08, r.top()));
+    } else if (name == QLatin1String("help")) {
+        // A ring with a question mark: the hook is an arc, the dot a disc.
+        const QRectF r = CentredSquare(box, unit * 0.72);
+        painter.setPen(StrokePen(ink, stroke));
+        painter.drawEllipse(r);
+        const QPointF c = r.center();
+        const qreal s = r.width();
+        QPainterPath hook;
+        hook.arcMoveTo(QRectF(c.x() - s * 0.16, c.y() - s * 0.30, s * 0.32, s * 0.30), 160);
+        hook.arcTo(QRectF(c.x() - s * 0.16, c.y() - s * 0.30, s * 0.32, s * 0.30), 160, -250);
+        hook.lineTo(c.x(), c.y() + s * 0.08);
+        painter.drawPath(hook);
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(ink);
+        painter.drawEllipse(QPointF(c.x(), c.y() + s * 0.24), stroke * 0.7, stroke * 0.7);
+    } else if (name == QLatin1String("notice")) {
+        // A sheet with a folded corner and three lines of text.
+        const QRectF r = CentredSquare(box, unit * 0.66);
+        const QRectF sheet(r.left() + r.width() * 0.14, r.top(), r.width() * 0.72, r.height());
+        const qreal fold = sheet.width() * 0.3;
+        painter.setPen(StrokePen(ink, stroke));
+        painter.drawPolygon(QPolygonF{sheet.topLeft(), QPointF(sheet.right() - fold, sheet.top()),
+                                      QPointF(sheet.right(), sheet.top() + fold),
+                                      sheet.bottomRight(), sheet.bottomLeft()});
+        for (int i = 0; i < 3; ++i) {
+            const qreal y = sheet.top() + sheet.height() * (0.42 + 0.18 * i);
+            painter.drawLine(QPointF(sheet.left() + sheet.width() * 0.22, y),
+                             QPointF(sheet.right() - sheet.width() * 0.22, y));
+        }
     } else {
         known = false;
     }

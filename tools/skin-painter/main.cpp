@@ -4,9 +4,9 @@
 //
 // writes resources/skin/<number>.png (and .gif for animations), the desktop icons in
 // resources/icons/hicolor/<N>x<N>/apps/, and the animation tests'
-// tests/ui/skin/data/two_frames.gif. The output is committed; run this after changing the list or
-// the drawing and commit the result. Same source, same bytes: nothing random, no time stamps, no
-// text chunks in the PNGs.
+// tests/ui/skin/data/two_frames.gif and the option page's product pictures in resources/Info. The
+// output is committed; run this after changing the list or the drawing and commit the result. Same
+// source, same bytes: nothing random, no time stamps, no text chunks in the PNGs.
 
 #include <QDir>
 #include <QFile>
@@ -19,6 +19,7 @@
 #include "icon_painter.h"
 #include "image_list.h"
 #include "image_painter.h"
+#include "product_painter.h"
 #include "spinner.h"
 
 namespace {
@@ -33,6 +34,17 @@ bool SavePng(const QImage& image, const QString& path) {
     // Maximum zlib effort keeps the committed files small; the output stays deterministic.
     writer.setCompression(100);
     if (!writer.write(image.convertToFormat(QImage::Format_ARGB32))) {
+        std::fprintf(stderr, "skin-painter: %s: %s\n", qPrintable(path),
+                     qPrintable(writer.errorString()));
+        return false;
+    }
+    return true;
+}
+
+bool SaveJpeg(const QImage& image, const QString& path) {
+    QImageWriter writer(path, "jpg");
+    writer.setQuality(90);
+    if (!writer.write(image)) {
         std::fprintf(stderr, "skin-painter: %s: %s\n", qPrintable(path),
                      qPrintable(writer.errorString()));
         return false;
@@ -115,6 +127,11 @@ int main(int argc, char** argv) {
     ok = SaveFile(EncodeGif(SolidFrames(8, qRgb(255, 0, 0), qRgb(0, 0, 255), 50)),
                   root + QStringLiteral("/tests/ui/skin/data/two_frames.gif")) &&
          ok;
+    // The option page's product pictures ship in the program folder, not in the skin.
+    ok = SaveJpeg(PaintDefaultProduct(), root + QStringLiteral("/resources/Info/DefProduct.jpg")) &&
+         ok;
+    ok =
+        SaveJpeg(PaintNoSelection(), root + QStringLiteral("/resources/Info/NoneSelect.jpg")) && ok;
     std::printf("skin-painter: %lld images\n", static_cast<long long>(list.entries.size()));
     return ok ? 0 : 1;
 }
