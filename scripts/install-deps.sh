@@ -25,6 +25,7 @@ packages=(
     fonts-nanum
     xvfb
     xauth
+    trayer
 )
 
 missing=()
