@@ -26,6 +26,7 @@ packages=(
     xvfb
     xauth
     trayer
+    xdotool
 )
 
 missing=()
