@@ -113,6 +113,31 @@ TEST_F(NoticeWindowTest, ThePageSizesItsWindowStartsTheUpdaterAndClosesIt) {
     EXPECT_TRUE(ui->notice_windows().isEmpty());
 }
 
+TEST_F(NoticeWindowTest, TheProgramsModuleMakesTheWindowWhenTheFirstNoticeComes) {
+    const QString folder = QString::fromLocal8Bit(std::getenv("MAPVALE_PROGRAM_DIR"));
+    QtTrayUi::Hooks hooks;
+    hooks.start_updater = [this](int mode) { starts.push_back(mode); };
+    hooks.make_notice = ModuleNoticeWindowMaker(folder + QStringLiteral("/missing.so"));
+    {
+        // No module: no window, and the agent goes on.
+        QtTrayUi without(std::move(hooks));
+        without.ShowNoticeWindow("http://" + update_host_ + std::string(kNoticePagePath),
+                                 kNoticeTitle);
+        EXPECT_TRUE(without.notice_windows().isEmpty());
+    }
+
+    hooks.start_updater = [this](int mode) { starts.push_back(mode); };
+    hooks.make_notice =
+        ModuleNoticeWindowMaker(folder + QLatin1Char('/') + QLatin1String(kNoticeModuleName));
+    QtTrayUi with(std::move(hooks));
+    with.ShowNoticeWindow("http://" + update_host_ + std::string(kNoticePagePath), kNoticeTitle);
+    ASSERT_EQ(with.notice_windows().size(), 1);
+    QPointer<QWidget> window(with.notice_windows().front());
+    ASSERT_TRUE(WaitFor(
+        [&] { return window && window->isVisible() && window->size() == QSize(420, 260); }, 30000));
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("Orvin Dalmar Waymark+ 알림"));
+}
+
 TEST_F(NoticeWindowTest, AWindowWithoutAPageStaysHidden) {
     NoticeRequest request;
     request.title = QString::fromUtf8(kNoticeTitle.data(), kNoticeTitle.size());
