@@ -1,6 +1,7 @@
 // mapvale-gallery <folder> [set ...]: draws the pictures of each set ("skin": the skin's
 // controls, boxes and windows; "shell": the updater's own boxes and screens; "web": the movies,
-// web panels and a page's alert; "signin": the sign-in, self-update and agreement dialogs) into
+// web panels and a page's alert; "signin": the sign-in, self-update and agreement dialogs;
+// "tray": the tray agent's icon in a tray host, its menu, popups and notice window) into
 // <folder>/<set>/; every set when none is named.
 #include <QApplication>
 #include <QDir>
@@ -9,6 +10,7 @@
 #include "shell_gallery.h"
 #include "signin_gallery.h"
 #include "skin_gallery.h"
+#include "tray_gallery.h"
 #include "ui/skin/skin_fonts.h"
 #include "ui/web/web_engine_setup.h"
 #include "web_gallery.h"
@@ -18,8 +20,9 @@ int main(int argc, char** argv) {
     mapvale::ui::UseOffTheRecordProfile();
     QApplication app(argc, argv);
     if (argc < 2) {
-        std::fprintf(stderr,
-                     "usage: mapvale-gallery <output folder> [skin] [shell] [web] [signin]\n");
+        std::fprintf(
+            stderr,
+            "usage: mapvale-gallery <output folder> [skin] [shell] [web] [signin] [tray]\n");
         return 2;
     }
     QStringList sets;
@@ -28,7 +31,7 @@ int main(int argc, char** argv) {
     }
     if (sets.isEmpty()) {
         sets = {QStringLiteral("skin"), QStringLiteral("shell"), QStringLiteral("web"),
-                QStringLiteral("signin")};
+                QStringLiteral("signin"), QStringLiteral("tray")};
     }
     mapvale::ui::InstallSkinFonts();
     const QString root = QString::fromLocal8Bit(argv[1]);
@@ -51,6 +54,10 @@ int main(int argc, char** argv) {
     if (sets.contains(QStringLiteral("signin"))) {
         written += mapvale::gallery::WriteSignInGallery(QDir(root).filePath("signin"));
         expected += mapvale::gallery::SignInGalleryPictureCount();
+    }
+    if (sets.contains(QStringLiteral("tray"))) {
+        written += mapvale::gallery::WriteTrayGallery(QDir(root).filePath("tray"));
+        expected += mapvale::gallery::TrayGalleryPictureCount();
     }
     for (const QString& file : written) {
         std::printf("%s\n", qPrintable(file));

@@ -117,7 +117,11 @@ void VerChkWindow::Reveal(int rows) {
 }
 
 void VerChkWindow::OnSlideFinished() {
-    if (!sliding_in_) {
+    // The animation reports only changed values: a slide that ends at once, or ends where the
+    // last one did, may never have reported its end.
+    if (sliding_in_) {
+        Reveal(height());
+    } else {
         hide();
     }
 }
