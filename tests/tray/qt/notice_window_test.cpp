@@ -126,6 +126,11 @@ TEST_F(NoticeWindowTest, TheProgramsModuleMakesTheWindowWhenTheFirstNoticeComes)
         EXPECT_TRUE(without.notice_windows().isEmpty());
     }
 
+    // The module keeps its pages' data where the program would: here, in the sandbox.
+    const QByteArray data_home = qgetenv("XDG_DATA_HOME");
+    const QByteArray cache_home = qgetenv("XDG_CACHE_HOME");
+    qputenv("XDG_DATA_HOME", QByteArray::fromStdString(box_->Path("xdg-data")));
+    qputenv("XDG_CACHE_HOME", QByteArray::fromStdString(box_->Path("xdg-cache")));
     hooks.start_updater = [this](int mode) { starts.push_back(mode); };
     hooks.make_notice =
         ModuleNoticeWindowMaker(folder + QLatin1Char('/') + QLatin1String(kNoticeModuleName));
@@ -136,6 +141,15 @@ TEST_F(NoticeWindowTest, TheProgramsModuleMakesTheWindowWhenTheFirstNoticeComes)
     ASSERT_TRUE(WaitFor(
         [&] { return window && window->isVisible() && window->size() == QSize(420, 260); }, 30000));
     EXPECT_EQ(window->windowTitle(), QStringLiteral("Orvin Dalmar Waymark+ 알림"));
+    const auto restore = [](const char* name, const QByteArray& value) {
+        if (value.isNull()) {
+            qunsetenv(name);
+        } else {
+            qputenv(name, value);
+        }
+    };
+    restore("XDG_DATA_HOME", data_home);
+    restore("XDG_CACHE_HOME", cache_home);
 }
 
 TEST_F(NoticeWindowTest, AWindowWithoutAPageStaysHidden) {
