@@ -25,6 +25,8 @@ packages=(
     fonts-nanum
     xvfb
     xauth
+    trayer
+    xdotool
 )
 
 missing=()

@@ -18,9 +18,10 @@ fi
 cmake --build "$build" --target mapvale-gallery -j "$jobs"
 
 out=docs/screenshots
-rm -rf "$out/skin" "$out/shell" "$out/web" "$out/signin" "$out/wizard"
+rm -rf "$out/skin" "$out/shell" "$out/web" "$out/signin" "$out/wizard" "$out/tray"
 mkdir -p "$out"
-# xcb on the virtual display, whatever the caller's session prefers.
-QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1280x1024x24" \
+# xcb on the virtual display, whatever the caller's session prefers; without the session's bus the
+# tray icon goes into the tray host on that display.
+env -u DBUS_SESSION_BUS_ADDRESS QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1280x1024x24" \
     "$build/bin/mapvale-gallery" "$out" 2> >(grep -v 'propagateSizeHints' >&2)
 echo "pictures in $out/"

@@ -1,7 +1,8 @@
 // mapvale-gallery <folder> [set ...]: draws the pictures of each set ("skin": the skin's
 // controls, boxes and windows; "shell": the updater's own boxes and screens; "web": the movies,
 // web panels and a page's alert; "signin": the sign-in, self-update and agreement dialogs;
-// "wizard": the easy-install wizard's pages and questions) into
+// "wizard": the easy-install wizard's pages and questions; "tray": the tray agent's icon in a
+// tray host, its menu, popups and notice window) into
 // <folder>/<set>/; every set when none is named.
 #include <QApplication>
 #include <QDir>
@@ -10,6 +11,7 @@
 #include "shell_gallery.h"
 #include "signin_gallery.h"
 #include "skin_gallery.h"
+#include "tray_gallery.h"
 #include "ui/skin/skin_fonts.h"
 #include "ui/web/web_engine_setup.h"
 #include "web_gallery.h"
@@ -22,7 +24,7 @@ int main(int argc, char** argv) {
     if (argc < 2) {
         std::fprintf(stderr,
                      "usage: mapvale-gallery <output folder> [skin] [shell] [web] [signin] "
-                     "[wizard]\n");
+                     "[wizard] [tray]\n");
         return 2;
     }
     QStringList sets;
@@ -31,7 +33,7 @@ int main(int argc, char** argv) {
     }
     if (sets.isEmpty()) {
         sets = {QStringLiteral("skin"), QStringLiteral("shell"), QStringLiteral("web"),
-                QStringLiteral("signin"), QStringLiteral("wizard")};
+                QStringLiteral("signin"), QStringLiteral("wizard"), QStringLiteral("tray")};
     }
     mapvale::ui::InstallSkinFonts();
     const QString root = QString::fromLocal8Bit(argv[1]);
@@ -59,6 +61,10 @@ int main(int argc, char** argv) {
         written += mapvale::gallery::WriteWizardGallery(QDir(root).filePath("wizard"),
                                                         QCoreApplication::applicationDirPath());
         expected += mapvale::gallery::WizardGalleryPictureCount();
+    }
+    if (sets.contains(QStringLiteral("tray"))) {
+        written += mapvale::gallery::WriteTrayGallery(QDir(root).filePath("tray"));
+        expected += mapvale::gallery::TrayGalleryPictureCount();
     }
     for (const QString& file : written) {
         std::printf("%s\n", qPrintable(file));
