@@ -183,7 +183,24 @@ void CMainFrame::PrepareTraffic(const CardInfo& card) {
                                                               : platform::DefaultSleeper());
 }
 
+CMainFrame::StartingJob::StartingJob(bool& flag) : flag_(flag), first_(!flag) {
+    flag_ = true;
+}
+
+CMainFrame::StartingJob::~StartingJob() {
+    if (first_) {
+        flag_ = false;
+    }
+}
+
 int CMainFrame::StartJob() {
+    // The questions let the front end handle input meanwhile: a second press, or the wizard's
+    // countdown, must not run a second start beside this one.
+    const StartingJob starting(starting_job_);
+    return starting.first() ? RunStartJob() : 0;
+}
+
+int CMainFrame::RunStartJob() {
     DeviceEntry* device = state_.selected_device;
     // Every question may let the front end handle messages meanwhile, and a card pulled then
     // leaves the drive map: the job goes on only with the drive the user was asked about.
