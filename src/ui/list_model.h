@@ -1,0 +1,70 @@
+#pragma once
+
+#include <QAbstractTableModel>
+#include <QString>
+#include <cstddef>
+#include <vector>
+
+#include "controller/list_cells.h"
+#include "model/device_entry.h"
+
+namespace mapvale::ui {
+
+// What one row of the content list shows, computed from the device's catalogue. Rows compare
+// equal when they look the same, so a refresh repaints only the rows that changed.
+struct ListRowView {
+    bool category = false;
+    bool last_in_group = false;  // the tree line ends at this file row
+    bool checked = false;
+    std::size_t file_index = 0;  // file rows: the entry in DeviceEntry::files
+    QString name;                // file name, or the category's display name
+    QString zip_size;
+    QString real_size;
+    controller::CellLook state;  // idle state, or the download state while busy
+    controller::CellLook copy;   // copy state, only while busy
+
+    friend bool operator==(const ListRowView&, const ListRowView&) = default;
+};
+
+// The content list's rows: each category (in catalogue order of its first file) followed by its
+// files. It reads the device's entries and never changes them. Columns: tree lines, name, the
+// two sizes, the state; while the device is busy the state splits into download and copy.
+class ContentListModel final : public QAbstractTableModel {
+    Q_OBJECT
+
+public:
+    enum Column { kTree = 0, kName, kZipSize, kRealSize, kState, kCopy };
+    static constexpr int kIdleColumns = 5;
+    static constexpr int kBusyColumns = 6;
+
+    using QAbstractTableModel::QAbstractTableModel;
+
+    // Reads the device again (null: empty list). The rows are rebuilt when the device, its
+    // catalogue or its busy flag changed (the columns change with the busy flag); otherwise only
+    // the rows whose look changed are announced. Returns the number of rows announced.
+    int Refresh(const DeviceEntry* device);
+
+    bool busy() const { return busy_; }
+    const ListRowView& Row(int row) const { return rows_[static_cast<std::size_t>(row)]; }
+
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    int columnCount(const QModelIndex& parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+private:
+    struct Group {
+        QString name;
+        std::vector<std::size_t> files;
+    };
+    void BuildGroups(const DeviceEntry& device);
+    std::vector<ListRowView> ComputeRows(const DeviceEntry& device) const;
+
+    const DeviceEntry* device_ = nullptr;
+    std::size_t file_count_ = 0;
+    bool busy_ = false;
+    std::vector<Group> groups_;
+    std::vector<ListRowView> rows_;
+};
+
+}  // namespace mapvale::ui
