@@ -1,5 +1,7 @@
 #include "ui/list_model.h"
 
+#include <algorithm>
+
 #include "controller/check_marks.h"
 #include "controller/size_text.h"
 
@@ -13,57 +15,36 @@ QString Text(const std::string& text) {
 
 }  // namespace
 
-void ContentListModel::BuildGroups(const DeviceEntry& device) {
+void ContentListModel::BuildRows(const DeviceEntry& device) {
     groups_.clear();
     for (std::size_t i = 0; i < device.files.size(); ++i) {
         const QString name = Text(device.files[i].category);
         auto group = std::find_if(groups_.begin(), groups_.end(),
                                   [&](const Group& g) { return g.name == name; });
         if (group == groups_.end()) {
-            groups_.push_back(Group{name, {}});
+            groups_.push_back(Group{name, controller::ColourRowType(device.files[i].category), {}});
             group = std::prev(groups_.end());
         }
         group->files.push_back(i);
     }
-}
-
-std::vector<ListRowView> ContentListModel::ComputeRows(const DeviceEntry& device) const {
-    std::vector<ListRowView> rows;
-    rows.reserve(device.files.size() + groups_.size());
-    const bool format_on = device.format_option != 0;
-    std::vector<const FileEntry*> members;
-    for (const Group& group : groups_) {
-        members.clear();
+    rows_.clear();
+    row_group_.clear();
+    colour_rows_.assign(device.files.size(), 0);
+    for (std::size_t g = 0; g < groups_.size(); ++g) {
+        const Group& group = groups_[g];
         std::uint64_t zip = 0;
         std::uint64_t real = 0;
-        bool all_checked = true;
         for (const std::size_t index : group.files) {
-            const FileEntry& file = device.files[index];
-            members.push_back(&file);
-            zip += file.archive_size;
-            real += file.file_size;
-            all_checked = all_checked && file.selected != 0;
+            zip += device.files[index].archive_size;
+            real += device.files[index].file_size;
         }
         ListRowView head;
         head.category = true;
         head.name = group.name;
         head.zip_size = Text(controller::SizeText(zip));
         head.real_size = Text(controller::SizeText(real));
-        head.checked = all_checked;
-        if (const int colour_row = controller::ColourRowType(group.name.toStdString())) {
-            head.checked = colour_row == device.colour;
-        }
-        const bool shows_state =
-            group.files.empty() || controller::RowShowsState(device, device.files[group.files[0]]);
-        if (shows_state) {
-            head.state = busy_ ? controller::DownloadCategoryCell(members)
-                               : controller::IdleCategoryCell(members);
-            if (busy_) {
-                head.copy = controller::CopyCategoryCell(members, format_on);
-            }
-        }
-        rows.push_back(std::move(head));
-
+        rows_.push_back(std::move(head));
+        row_group_.push_back(static_cast<int>(g));
         for (std::size_t k = 0; k < group.files.size(); ++k) {
             const std::size_t index = group.files[k];
             const FileEntry& file = device.files[index];
@@ -73,22 +54,85 @@ std::vector<ListRowView> ContentListModel::ComputeRows(const DeviceEntry& device
             row.name = Text(file.file_name);
             row.zip_size = Text(controller::SizeText(file.archive_size));
             row.real_size = Text(controller::SizeText(file.file_size));
-            row.checked = file.selected != 0;
-            if (const int colour_row = controller::ColourRowType(file.file_name)) {
-                row.checked = colour_row == device.colour;
-            }
-            if (controller::RowShowsState(device, file)) {
-                if (busy_) {
-                    row.state = controller::DownloadFileCell(file);
-                    row.copy = controller::CopyFileCell(file, format_on);
-                } else {
-                    row.state = controller::IdleFileCell(file);
-                }
-            }
-            rows.push_back(std::move(row));
+            colour_rows_[index] = controller::ColourRowType(file.file_name);
+            rows_.push_back(std::move(row));
+            row_group_.push_back(-1);
         }
     }
-    return rows;
+    for (std::size_t at = 0; at < rows_.size(); ++at) {
+        UpdateRow(device, at, rows_[at]);
+    }
+}
+
+bool ContentListModel::UpdateRow(const DeviceEntry& device, std::size_t at, ListRowView& row) {
+    const int group = row_group_[at];
+    return group >= 0 ? UpdateCategoryRow(device, groups_[static_cast<std::size_t>(group)], row)
+                      : UpdateFileRow(device, row);
+}
+
+bool ContentListModel::UpdateCategoryRow(const DeviceEntry& device, const Group& group,
+                                         ListRowView& row) {
+    members_.clear();
+    bool all_checked = true;
+    for (const std::size_t index : group.files) {
+        const FileEntry& file = device.files[index];
+        members_.push_back(&file);
+        all_checked = all_checked && file.selected != 0;
+    }
+    bool checked = all_checked;
+    if (group.colour_row != 0) {
+        checked = group.colour_row == device.colour;
+    }
+    controller::CellLook state;
+    controller::CellLook copy;
+    const bool shows_state =
+        group.files.empty() || controller::RowShowsState(device, device.files[group.files[0]]);
+    if (shows_state) {
+        state = busy_ ? controller::DownloadCategoryCell(members_)
+                      : controller::IdleCategoryCell(members_);
+        if (busy_) {
+            copy = controller::CopyCategoryCell(members_, device.format_option != 0);
+        }
+    }
+    const bool changed = checked != row.checked || !(state == row.state) || !(copy == row.copy);
+    row.checked = checked;
+    row.state = std::move(state);
+    row.copy = std::move(copy);
+    return changed;
+}
+
+bool ContentListModel::UpdateFileRow(const DeviceEntry& device, ListRowView& row) const {
+    const FileEntry& file = device.files[row.file_index];
+    bool checked = file.selected != 0;
+    if (const int colour_row = colour_rows_[row.file_index]) {
+        checked = colour_row == device.colour;
+    }
+    controller::CellLook state;
+    controller::CellLook copy;
+    if (controller::RowShowsState(device, file)) {
+        if (busy_) {
+            state = controller::DownloadFileCell(file);
+            copy = controller::CopyFileCell(file, device.format_option != 0);
+        } else {
+            state = controller::IdleFileCell(file);
+        }
+    }
+    const bool changed = checked != row.checked || !(state == row.state) || !(copy == row.copy);
+    row.checked = checked;
+    row.state = std::move(state);
+    row.copy = std::move(copy);
+    return changed;
+}
+
+ContentListModel::FileKey ContentListModel::KeyOf(const FileEntry& file) {
+    return FileKey{static_cast<int>(file.status.load()),
+                   file.percent,
+                   file.selected,
+                   file.downloaded_version,
+                   file.card_version,
+                   file.needs_download,
+                   file.partial,
+                   file.on_pc};
 }
 
 int ContentListModel::Refresh(const DeviceEntry* device) {
@@ -101,9 +145,14 @@ int ContentListModel::Refresh(const DeviceEntry* device) {
         file_count_ = file_count;
         groups_.clear();
         rows_.clear();
+        row_group_.clear();
         if (device != nullptr) {
-            BuildGroups(*device);
-            rows_ = ComputeRows(*device);
+            BuildRows(*device);
+            device_key_ = DeviceKey{device->format_option, device->colour, device->install_type};
+            file_keys_.clear();
+            for (const FileEntry& file : device->files) {
+                file_keys_.push_back(KeyOf(file));
+            }
         }
         endResetModel();
         return static_cast<int>(rows_.size());
@@ -111,24 +160,54 @@ int ContentListModel::Refresh(const DeviceEntry* device) {
     if (device == nullptr) {
         return 0;
     }
-    std::vector<ListRowView> fresh = ComputeRows(*device);
+    // Only rows whose inputs changed are looked at again: a refresh during a job touches the
+    // few files at work, not the whole package.
+    const DeviceKey device_key{device->format_option, device->colour, device->install_type};
+    const bool everything = !(device_key == device_key_);
+    device_key_ = device_key;
+    file_changed_.assign(file_keys_.size(), everything);
+    for (std::size_t i = 0; i < file_keys_.size(); ++i) {
+        const FileKey key = KeyOf(device->files[i]);
+        if (!(key == file_keys_[i])) {
+            file_keys_[i] = key;
+            file_changed_[i] = true;
+        }
+    }
+    group_changed_.assign(groups_.size(), everything);
+    for (std::size_t g = 0; g < groups_.size(); ++g) {
+        for (const std::size_t index : groups_[g].files) {
+            if (file_changed_[index]) {
+                group_changed_[g] = true;
+                break;
+            }
+        }
+    }
+    const auto changed = [&](std::size_t at) {
+        const int group = row_group_[at];
+        const bool stale = group >= 0 ? group_changed_[static_cast<std::size_t>(group)]
+                                      : file_changed_[rows_[at].file_index];
+        return stale && UpdateRow(*device, at, rows_[at]);
+    };
+
     int announced = 0;
     const int last_column = columnCount() - 1;
     std::size_t row = 0;
-    while (row < fresh.size()) {
-        if (fresh[row] == rows_[row]) {
+    while (row < rows_.size()) {
+        if (!changed(row)) {
             ++row;
             continue;
         }
         // One announcement per run of changed rows.
         const std::size_t first = row;
-        while (row < fresh.size() && !(fresh[row] == rows_[row])) {
-            rows_[row] = std::move(fresh[row]);
+        ++row;
+        while (row < rows_.size() && changed(row)) {
             ++row;
         }
         announced += static_cast<int>(row - first);
         emit dataChanged(index(static_cast<int>(first), 0),
                          index(static_cast<int>(row - 1), last_column));
+        // The row that ended the run was updated and found unchanged.
+        ++row;
     }
     return announced;
 }

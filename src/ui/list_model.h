@@ -55,16 +55,50 @@ public:
 private:
     struct Group {
         QString name;
+        int colour_row = 0;  // controller::ColourRowType of the name
         std::vector<std::size_t> files;
     };
-    void BuildGroups(const DeviceEntry& device);
-    std::vector<ListRowView> ComputeRows(const DeviceEntry& device) const;
+    // The rows' fixed parts (names, sizes, tree lines) for the device's catalogue.
+    void BuildRows(const DeviceEntry& device);
+    // The parts that change during a job (marks and states) into `row`, for row number `at`;
+    // true when anything changed.
+    bool UpdateRow(const DeviceEntry& device, std::size_t at, ListRowView& row);
+    bool UpdateCategoryRow(const DeviceEntry& device, const Group& group, ListRowView& row);
+    bool UpdateFileRow(const DeviceEntry& device, ListRowView& row) const;
+
+    // What a file's look is made of; a file whose key did not change keeps its look.
+    struct FileKey {
+        int status = 0;
+        int percent = 0;
+        int selected = 0;
+        int downloaded_version = 0;
+        int card_version = 0;
+        int needs_download = 0;
+        int partial = 0;
+        int on_pc = 0;
+        friend bool operator==(const FileKey&, const FileKey&) = default;
+    };
+    static FileKey KeyOf(const FileEntry& file);
+    // The device's choices that every look depends on.
+    struct DeviceKey {
+        int format_option = 0;
+        int colour = 0;
+        int install_type = 0;
+        friend bool operator==(const DeviceKey&, const DeviceKey&) = default;
+    };
 
     const DeviceEntry* device_ = nullptr;
+    DeviceKey device_key_;
+    std::vector<FileKey> file_keys_;
+    std::vector<bool> file_changed_;
+    std::vector<bool> group_changed_;
     std::size_t file_count_ = 0;
     bool busy_ = false;
     std::vector<Group> groups_;
+    std::vector<int> row_group_;    // per row: its group (category rows) or -1
+    std::vector<int> colour_rows_;  // per file: controller::ColourRowType of its name
     std::vector<ListRowView> rows_;
+    std::vector<const FileEntry*> members_;  // scratch for the category summaries
 };
 
 }  // namespace mapvale::ui
