@@ -5,34 +5,12 @@
 
 #include <gtest/gtest.h>
 
+#include "support/listed_volumes.h"
+
 namespace mapvale::controller {
 namespace {
 
-// Volumes fixed by the test: a root, its kind and its free bytes (nothing: unreadable).
-class ListedVolumes final : public platform::Volumes {
-public:
-    void Add(char letter, std::string root, platform::VolumeKind kind,
-             std::optional<std::uint64_t> free_bytes) {
-        platform::Volume volume;
-        volume.letter = letter;
-        volume.root = std::move(root);
-        volume.kind = kind;
-        volumes_.push_back(volume);
-        free_[letter] = free_bytes;
-    }
-    std::vector<platform::Volume> List() override { return volumes_; }
-    std::optional<platform::VolumeSpace> Space(char letter) override {
-        const auto bytes = free_[letter];
-        if (!bytes) {
-            return std::nullopt;
-        }
-        return platform::VolumeSpace{*bytes * 2, *bytes, *bytes};
-    }
-
-private:
-    std::vector<platform::Volume> volumes_;
-    std::map<char, std::optional<std::uint64_t>> free_;
-};
+using mapvale::testing::ListedVolumes;
 
 constexpr std::uint64_t kGb = 1024ull * 1024 * 1024;
 
