@@ -18,7 +18,7 @@ fi
 cmake --build "$build" --target mapvale-gallery -j "$jobs"
 
 out=docs/screenshots
-rm -rf "$out/skin" "$out/shell" "$out/web" "$out/signin"
+rm -rf "$out/skin" "$out/shell" "$out/web" "$out/signin" "$out/main"
 mkdir -p "$out"
 # xcb on the virtual display, whatever the caller's session prefers.
 QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1280x1024x24" \

@@ -1,6 +1,7 @@
 #include "ui/dlg_env.h"
 
 #include <QLineEdit>
+#include <algorithm>
 
 #include "controller/data_folder_rules.h"
 #include "controller/main_frame.h"
@@ -23,29 +24,18 @@ constexpr int kOkImage = 507;
 constexpr int kCloseImage = 505;
 constexpr int kModeImage = 506;
 
-constexpr std::string_view kChooseTitle = "디렉토리를 선택하세요.";
-constexpr std::string_view kTextRemote =
-    "선택하신 폴더는 이동식 디스크 타입의 경로입니다.\n문제가 발생 할 수있습니다.\n계속할까요?";
-constexpr std::string_view kCaptionRemote = "드라이브 설정 경고";
-constexpr std::string_view kTextNotHardDisk =
-    "하드디스크 타입이 아닌 드라이브로 설정할 수 없습니다!";
-constexpr std::string_view kCaptionNotHardDisk = "폴더 설정 오류";
-constexpr std::string_view kTextLowSpace =
-    "선택하신 폴더의 드라이브 용량이 부족할 수 있습니다.\n\n8 GBytes 이상의 여유용량을 확보해 "
-    "주시거나\n\n다른 드라이브의 폴더를 선택하실것을 권장합니다.";
-constexpr std::string_view kCaptionLowSpace = "폴더 설정 권장";
-
 QString FromUtf8(std::string_view text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
+// The font fills the edit's height less a pixel above and below, so no letter is cut.
 QLineEdit* MakeEdit(int id, QWidget* parent, const QRect& place, bool read_only) {
     auto* edit = new QLineEdit(parent);
     edit->setObjectName(QString::number(id));
     edit->setGeometry(place);
     edit->setFrame(false);
     edit->setReadOnly(read_only);
-    edit->setFont(SkinFont(12));
+    edit->setFont(SkinFont(std::min(12, place.height() - 2)));
     edit->setTextMargins(0, 0, 0, 0);
     edit->setStyleSheet(QStringLiteral("QLineEdit{background:#F7F7F7;border:none;padding:0}"));
     return edit;
@@ -120,7 +110,7 @@ void CDlgEnv::OnCommand(int id) {
 
 void CDlgEnv::Browse() {
     const std::optional<std::string> chosen =
-        ui_.ChooseFolder(folder_->text().toStdString(), kChooseTitle);
+        ui_.ChooseFolder(folder_->text().toStdString(), kEnvChooseTitle);
     if (!chosen) {
         return;
     }
@@ -141,20 +131,21 @@ void CDlgEnv::Accept() {
     };
     switch (controller::CheckDataFolder(text, volume)) {
         case controller::FolderVerdict::kAskRemote:
-            if (ask(kTextRemote, kCaptionRemote, MessageBoxButtons::kYesNo,
+            if (ask(kEnvTextRemote, kEnvCaptionRemote, MessageBoxButtons::kYesNo,
                     MessageBoxIcon::kQuestion) != kIdYes) {
                 return;
             }
             break;
         case controller::FolderVerdict::kRefuse:
-            ask(kTextNotHardDisk, kCaptionNotHardDisk, MessageBoxButtons::kOk,
+            ask(kEnvTextNotHardDisk, kEnvCaptionNotHardDisk, MessageBoxButtons::kOk,
                 MessageBoxIcon::kInformation);
             return;
         case controller::FolderVerdict::kAccept:
             break;
     }
     if (controller::RecommendOtherDrive(controller::FreeGb(volumes_, text))) {
-        ask(kTextLowSpace, kCaptionLowSpace, MessageBoxButtons::kOk, MessageBoxIcon::kInformation);
+        ask(kEnvTextLowSpace, kEnvCaptionLowSpace, MessageBoxButtons::kOk,
+            MessageBoxIcon::kInformation);
     }
     frame_.StoreEnvSettings(text, modes_.Checked());
     done(QDialog::Accepted);

@@ -1,6 +1,7 @@
 #include "ui/list_delegate.h"
 
 #include <QPainter>
+#include <algorithm>
 
 #include "ui/list_model.h"
 
@@ -17,6 +18,23 @@ QColor FromColorRef(std::uint32_t value) {
 }
 
 constexpr int kTextMargin = 4;
+constexpr int kNumberMargin = 2;
+
+// Draws `text` in one line inside `area`, narrowing the letters when it would not fit: sizes
+// and states are never cut.
+void DrawFitted(QPainter& painter, const QRect& area, int flags, const QString& text) {
+    const int advance = painter.fontMetrics().horizontalAdvance(text);
+    if (advance <= area.width() || advance == 0) {
+        painter.drawText(area, flags | Qt::TextSingleLine, text);
+        return;
+    }
+    const QFont font = painter.font();
+    QFont narrow = font;
+    narrow.setStretch(std::max(50, 100 * area.width() / advance));
+    painter.setFont(narrow);
+    painter.drawText(area, flags | Qt::TextSingleLine, text);
+    painter.setFont(font);
+}
 constexpr int kFileIndent = 12;
 
 void DrawTreeLines(QPainter& painter, const QRect& cell, const ListRowView& row) {
@@ -68,12 +86,12 @@ void DrawStateCell(QPainter& painter, const QRect& cell, const controller::CellL
         painter.fillRect(QRect(inner.left(), inner.top(), filled, inner.height()),
                          FromColorRef(c::kBarFill));
         painter.setPen(FromColorRef(look.colour));
-        painter.drawText(inner, Qt::AlignCenter | Qt::TextSingleLine, text);
+        DrawFitted(painter, inner, Qt::AlignCenter, text);
         return;
     }
     painter.setPen(FromColorRef(look.colour));
-    painter.drawText(cell.adjusted(kTextMargin, 0, -kTextMargin, 0),
-                     Qt::AlignVCenter | Qt::AlignLeft | Qt::TextSingleLine, text);
+    DrawFitted(painter, cell.adjusted(kTextMargin, 0, -kTextMargin, 0),
+               Qt::AlignVCenter | Qt::AlignLeft, text);
 }
 
 }  // namespace
@@ -133,10 +151,9 @@ void ContentListDelegate::paint(QPainter* painter, const QStyleOptionViewItem& o
         case ContentListModel::kZipSize:
         case ContentListModel::kRealSize:
             painter->setPen(FromColorRef(c::kText));
-            painter->drawText(
-                cell.adjusted(kTextMargin, 0, -kTextMargin, 0),
-                Qt::AlignVCenter | Qt::AlignRight | Qt::TextSingleLine,
-                index.column() == ContentListModel::kZipSize ? row.zip_size : row.real_size);
+            DrawFitted(*painter, cell.adjusted(kNumberMargin, 0, -kNumberMargin, 0),
+                       Qt::AlignVCenter | Qt::AlignRight,
+                       index.column() == ContentListModel::kZipSize ? row.zip_size : row.real_size);
             break;
         case ContentListModel::kState:
             DrawStateCell(*painter, cell, row.state, row_colour);

@@ -1,11 +1,13 @@
 // mapvale-gallery <folder> [set ...]: draws the pictures of each set ("skin": the skin's
 // controls, boxes and windows; "shell": the updater's own boxes and screens; "web": the movies,
-// web panels and a page's alert; "signin": the sign-in, self-update and agreement dialogs) into
+// web panels and a page's alert; "signin": the sign-in, self-update and agreement dialogs;
+// "main": the install page's content list, the settings dialog and their boxes) into
 // <folder>/<set>/; every set when none is named.
 #include <QApplication>
 #include <QDir>
 #include <cstdio>
 
+#include "main_gallery.h"
 #include "shell_gallery.h"
 #include "signin_gallery.h"
 #include "skin_gallery.h"
@@ -18,8 +20,9 @@ int main(int argc, char** argv) {
     mapvale::ui::UseOffTheRecordProfile();
     QApplication app(argc, argv);
     if (argc < 2) {
-        std::fprintf(stderr,
-                     "usage: mapvale-gallery <output folder> [skin] [shell] [web] [signin]\n");
+        std::fprintf(
+            stderr,
+            "usage: mapvale-gallery <output folder> [skin] [shell] [web] [signin] [main]\n");
         return 2;
     }
     QStringList sets;
@@ -28,7 +31,7 @@ int main(int argc, char** argv) {
     }
     if (sets.isEmpty()) {
         sets = {QStringLiteral("skin"), QStringLiteral("shell"), QStringLiteral("web"),
-                QStringLiteral("signin")};
+                QStringLiteral("signin"), QStringLiteral("main")};
     }
     mapvale::ui::InstallSkinFonts();
     const QString root = QString::fromLocal8Bit(argv[1]);
@@ -51,6 +54,10 @@ int main(int argc, char** argv) {
     if (sets.contains(QStringLiteral("signin"))) {
         written += mapvale::gallery::WriteSignInGallery(QDir(root).filePath("signin"));
         expected += mapvale::gallery::SignInGalleryPictureCount();
+    }
+    if (sets.contains(QStringLiteral("main"))) {
+        written += mapvale::gallery::WriteMainGallery(QDir(root).filePath("main"));
+        expected += mapvale::gallery::MainGalleryPictureCount();
     }
     for (const QString& file : written) {
         std::printf("%s\n", qPrintable(file));
