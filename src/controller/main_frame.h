@@ -228,7 +228,8 @@ private:
     bool install_started_ = false;   // the install job runs beside this job's download
     // What the running job was started for, fixed when the last question was answered.
     DeviceEntry* job_device_ = nullptr;
-    char job_drive_ = 0;  // 0: no card (hard disk only, or a download-only unit)
+    char job_drive_ = 0;      // 0: no card (hard disk only, or a download-only unit)
+    std::string job_folder_;  // the running job's package folder
     bool settings_loaded_ = false;
     bool starting_job_ = false;  // a start is asking its questions: nested starts do nothing
     bool closed_ = false;

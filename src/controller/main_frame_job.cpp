@@ -400,6 +400,7 @@ int CMainFrame::RunStartJob() {
     pause.keep = true;
     job_device_ = device;
     job_drive_ = HasTarget() ? state_.selected_drive : 0;
+    job_folder_ = PackageFolder();
     state_.job_running = 1;
     device->busy = 1;
     device->job_state = 1;
@@ -432,6 +433,7 @@ int CMainFrame::CancelJob() {
     if (device == nullptr || state_.job_running == 0) {
         return 0;
     }
+    const std::string package_folder = PackageFolder();
     // The card is touched no more from this moment: a stop asked for while the backup runs must
     // never be followed by the format a second later.
     install_job_.RequestCancel();
@@ -454,9 +456,10 @@ int CMainFrame::CancelJob() {
     }
     ui_.RefreshLists();
 
-    catalog::ReadPcState(*device, PackageFolder());
+    catalog::ReadPcState(*device, package_folder);
     job_device_ = nullptr;
     job_drive_ = 0;
+    job_folder_.clear();
     if (device == state_.selected_device && state_.selected_drive != 0 && device->busy == 0) {
         catalog::ReadCardState(*device, state_.SelectedCard());
     }

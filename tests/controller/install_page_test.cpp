@@ -187,6 +187,29 @@ TEST_F(InstallPageTest, SettingsStoreTheFolderAndKeepAnUnknownNotificationMode) 
     EXPECT_EQ(frame.state().settings.big, 2);
 }
 
+// The settings may name another download folder while a job runs: the job's end still reads
+// the folder it downloaded into.
+TEST_F(InstallPageTest, AFolderChangedDuringAJobLeavesTheJobItsFolder) {
+    CMainFrame& frame = MainScreenWithCard();
+    DeviceEntry& device = *frame.state().selected_device;
+    frame.ChooseCard(0);
+    ASSERT_EQ(frame.PressStart(), 1);
+    const std::string elsewhere = box_.Path("elsewhere") + "/";
+    std::filesystem::create_directories(elsewhere);
+    frame.StoreEnvSettings(elsewhere, -1);
+    ASSERT_TRUE(PumpUntil([&] { return frame.state().job_running == 0; }));
+    EXPECT_TRUE(std::filesystem::exists(DataFolder() + "HX100/HX100.ver"));
+    int downloaded = 0;
+    for (const FileEntry& file : device.files) {
+        if (file.file_name == "Korea.map" || file.file_name == "Nav.bin") {
+            EXPECT_EQ(file.downloaded_version, file.version) << file.file_name;
+            ++downloaded;
+        }
+    }
+    EXPECT_EQ(downloaded, 2);
+    EXPECT_EQ(frame.state().settings.data_folder, elsewhere);
+}
+
 TEST_F(InstallPageTest, ChangeUserClearsTheSelectionOnlyWhenSomeoneSignedIn) {
     CMainFrame& frame = MainScreenWithCard();
     frame.state().settings.save = 0;
