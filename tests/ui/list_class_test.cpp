@@ -201,6 +201,30 @@ TEST_F(ListClassTest, SelectedRowIsFilledAndFramed) {
     EXPECT_TRUE(CellHolds(image, cell, Ref(0xFF9696)));
 }
 
+TEST_F(ListClassTest, TheCardChartShowsBesideTheColumnsOnlyWhileIdle) {
+    const char* program_dir = std::getenv("MAPVALE_PROGRAM_DIR");
+    ASSERT_NE(program_dir, nullptr);
+    list.SetChartFolder(QString::fromLocal8Bit(program_dir) + QLatin1Char('/'));
+    DeviceEntry device = Package();
+    CardInfo card;
+    card.capacity_kb = 4000;
+    list.Refresh(&device, &card);
+    auto* chart = list.findChild<QWidget*>(QStringLiteral("1015-pie"));
+    ASSERT_NE(chart, nullptr);
+    EXPECT_TRUE(chart->isVisible());
+    EXPECT_EQ(chart->x(), list.ColumnsWidth());
+    EXPECT_EQ(list.ColumnsWidth(), 405);
+    device.busy = 1;
+    list.Refresh(&device, &card);
+    EXPECT_FALSE(chart->isVisible());
+    device.busy = 0;
+    list.Refresh(&device, nullptr);
+    EXPECT_TRUE(chart->isVisible());
+    // A resize places it again.
+    list.resize(600, 250);
+    EXPECT_EQ(chart->width(), 600 - 405);
+}
+
 // Check boxes over a real controller: clicks count only for the custom install.
 class ListClassFrameTest : public controller::test::FrameTest {};
 
