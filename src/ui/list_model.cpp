@@ -135,10 +135,24 @@ ContentListModel::FileKey ContentListModel::KeyOf(const FileEntry& file) {
                    file.on_pc};
 }
 
+bool ContentListModel::SameCatalogue(const DeviceEntry& device) const {
+    if (device.files.size() != catalogue_.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < catalogue_.size(); ++i) {
+        const FileEntry& file = device.files[i];
+        if (file.file_name != catalogue_[i].first || file.category != catalogue_[i].second) {
+            return false;
+        }
+    }
+    return true;
+}
+
 int ContentListModel::Refresh(const DeviceEntry* device) {
     const bool busy = device != nullptr && device->busy != 0;
     const std::size_t file_count = device != nullptr ? device->files.size() : 0;
-    if (device != device_ || busy != busy_ || file_count != file_count_) {
+    if (device != device_ || busy != busy_ || file_count != file_count_ ||
+        (device != nullptr && !SameCatalogue(*device))) {
         beginResetModel();
         device_ = device;
         busy_ = busy;
@@ -149,6 +163,10 @@ int ContentListModel::Refresh(const DeviceEntry* device) {
         if (device != nullptr) {
             BuildRows(*device);
             device_key_ = DeviceKey{device->format_option, device->colour, device->install_type};
+            catalogue_.clear();
+            for (const FileEntry& file : device->files) {
+                catalogue_.emplace_back(file.file_name, file.category);
+            }
             file_keys_.clear();
             for (const FileEntry& file : device->files) {
                 file_keys_.push_back(KeyOf(file));

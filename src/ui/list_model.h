@@ -3,6 +3,8 @@
 #include <QAbstractTableModel>
 #include <QString>
 #include <cstddef>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "controller/list_cells.h"
@@ -93,6 +95,9 @@ private:
     std::vector<bool> file_changed_;
     std::vector<bool> group_changed_;
     std::size_t file_count_ = 0;
+    // The catalogue the rows were built for: files by name and category, in order.
+    std::vector<std::pair<std::string, std::string>> catalogue_;
+    bool SameCatalogue(const DeviceEntry& device) const;
     bool busy_ = false;
     std::vector<Group> groups_;
     std::vector<int> row_group_;    // per row: its group (category rows) or -1

@@ -134,6 +134,18 @@ TEST_F(ListClassTest, RowsByCategoryWithSumsAndPlainNames) {
     EXPECT_EQ(rows.Row(map + 1).state.text, "");
 }
 
+TEST_F(ListClassTest, AnotherCatalogueInTheSameDeviceRebuildsTheRows) {
+    DeviceEntry device = Package();
+    list.Refresh(&device, nullptr);
+    const std::vector<FileEntry> other = {File("a.bin", "가", 1024), File("b.bin", "가", 1024),
+                                          File("c.bin", "나", 1024), File("d.bin", "나", 1024)};
+    device.files = other;  // same size: the storage stays
+    list.Refresh(&device, nullptr);
+    ASSERT_EQ(list.model()->rowCount(), 6);
+    EXPECT_EQ(list.rows().Row(0).name, "가");
+    EXPECT_EQ(list.rows().Row(1).name, "a.bin");
+}
+
 TEST_F(ListClassTest, OnlyChangedRowsAreRepainted) {
     DeviceEntry device = Package();
     device.busy = 1;
