@@ -136,6 +136,10 @@ public:
     // mode (true: someone signed in). Without SAVE the stored user and password are cleared
     // first. True when the user changed; the selection is then cleared and the settings saved.
     bool ChangeUser(const std::function<bool()>& run_dialog);
+    // The main screen's way back to the wizard: refused with a notice while the selection does
+    // not suit the wizard (see wizard_return.h), else the wizard replaces the main screen. True
+    // when it went back.
+    bool ReturnToWizard();
     // The install page's refresh: forgets the selected device and signs in again with the
     // stored user, showing the sign-in error on failure. 1 signed in.
     int SignInAgain();

@@ -6,6 +6,7 @@
 #include "controller/controller_texts.h"
 #include "controller/install_rules.h"
 #include "controller/main_frame.h"
+#include "controller/wizard_return.h"
 #include "platform/files.h"
 
 namespace mapvale::controller {
@@ -170,6 +171,17 @@ bool CMainFrame::ChangeUser(const std::function<bool()>& run_dialog) {
     ui_.RefreshLists();
     ui_.ShowInstallPage();
     SaveSettings();
+    return true;
+}
+
+bool CMainFrame::ReturnToWizard() {
+    const std::string_view refusal =
+        WizardReturnRefusal(state_.selected_device, state_.SelectedCard(), state_.job_running != 0);
+    if (!refusal.empty()) {
+        Ask(refusal, kWizardReturnCaption, Buttons::kOk, Icon::kInformation, Owner::kMainScreen);
+        return false;
+    }
+    ToggleMainScreen(false);
     return true;
 }
 

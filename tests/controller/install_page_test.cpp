@@ -228,6 +228,24 @@ TEST_F(InstallPageTest, ChangeUserClearsTheSelectionOnlyWhenSomeoneSignedIn) {
     EXPECT_EQ(profile_.GetProfileString(app::kSectionUser, "ID"), "hong");
 }
 
+TEST_F(InstallPageTest, BackToTheWizardIsRefusedWithANoticeOrGoes) {
+    CMainFrame& frame = MainScreenWithCard();
+    DeviceEntry& device = *frame.state().selected_device;
+    ASSERT_EQ(frame.SetInstallType(100), 1);
+    EXPECT_FALSE(frame.ReturnToWizard());
+    ASSERT_EQ(ui_.boxes.size(), 1u);
+    EXPECT_EQ(ui_.boxes[0].caption, "알림");
+    EXPECT_EQ(ui_.boxes[0].text, "\n사용자설치는 간편설치로\n\n지원되지 않습니다.");
+    EXPECT_EQ(ui_.boxes[0].owner, Owner::kMainScreen);
+    EXPECT_TRUE(frame.state().main_screen);
+
+    frame.ChooseCard('E');
+    ASSERT_EQ(frame.SetInstallType(ChooseInstallType(&device, frame.state().SelectedCard())), 1);
+    EXPECT_TRUE(frame.ReturnToWizard());
+    EXPECT_FALSE(frame.state().main_screen);
+    EXPECT_TRUE(frame.state().wizard_screen);
+}
+
 TEST_F(InstallPageTest, SignInAgainShowsTheErrorOnFailure) {
     CMainFrame& frame = MainScreenWithCard();
     EXPECT_EQ(frame.SignInAgain(), 1);
