@@ -6,8 +6,8 @@
 // Target: under 5 ms per refresh.
 
 #include <QApplication>
-#include <QPixmap>
 #include <QElapsedTimer>
+#include <QPixmap>
 #include <QTimer>
 #include <algorithm>
 #include <cstdio>
