@@ -86,6 +86,21 @@ inline constexpr std::string_view kTextAskStopDownload =
     "PC 에 모든 파일이 다운로드 되지 않았습니다.\n\n그래도 다운로드를 취소하시겠습니까?\n\n"
     "다운로드중지 후 재 다운로드/설치가 가능합니다.";
 
+// The install page's start button.
+inline constexpr std::string_view kTextLowCardSpace =
+    "메모리 카드의 남은 용량이 부족합니다. \n설치 진행시 정상 작동하지 않거나 설치 실패될 수 "
+    "있습니다.\n50Mb이상의 여유공간을 두실 것을 권장합니다.\n설치를 진행하시겠습니까?";
+inline constexpr std::string_view kCaptionLowCardSpace = "실행 확인";
+inline constexpr std::string_view kTextNoCardSelected =
+    "메모리 카드가 선택되지 않았습니다.\n메모리 카드로 설치없이 하드디스크로 다운로드만 "
+    "가능합니다.\n계속할까요?";
+inline constexpr std::string_view kCaptionNoCardSelected = "메모리카드 확인";
+inline constexpr std::string_view kTextCardTooSmall =
+    "메모리 카드의 용량이 부족하여 설치할 수 없습니다.\n설치 옵션 또는 설치 용량을 변경해 "
+    "주세요.";
+inline constexpr std::string_view kTextNoDeviceSelected =
+    "단말모델이 선택되지 않아 설치할 수 없습니다.\n설치하고자 하는 단말기를 선택해 주세요.";
+
 // Sign-in.
 inline constexpr std::string_view kTextEnterId = "아이디를 입력해 주십시오.";
 inline constexpr std::string_view kTextEnterPassword = "비밀번호를 입력해 주십시오.";

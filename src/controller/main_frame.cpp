@@ -524,6 +524,10 @@ std::string CMainFrame::ContentUrl(std::string_view path) const {
 }
 
 std::string CMainFrame::PackageFolder() const {
+    // A running job keeps the folder it was started with, whatever the settings say meanwhile.
+    if (state_.job_running != 0 && !job_folder_.empty()) {
+        return job_folder_;
+    }
     const DeviceEntry* device = JobDevice();
     return state_.settings.data_folder + (device != nullptr ? device->model_name : "") + "/";
 }

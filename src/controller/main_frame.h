@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -104,6 +106,48 @@ public:
     void SelectDevice(DeviceEntry* device);
     void SelectDrive(char letter);
 
+    // Analyses the selected drive again (its free space and versions after a change).
+    void RebuildSelectedDrive();
+
+    // --- Operations of the install page and the settings ---
+    // Each works on the selected device, refreshes the screens' lists and does nothing (0,
+    // false) without a device or while a job runs: the job keeps the choices it started with.
+
+    // Install type 1, 2, 4, 100 or 200: the card is analysed again for the device and the
+    // files are chosen anew.
+    int SetInstallType(int type);
+    // The format choice; the backup choice follows it (the screens enable the backup choice
+    // only while the format is on).
+    int SetFormatOption(bool on);
+    int SetBackupOption(bool on);
+    // 1 normal colours, 2 deep colours.
+    int SetColour(int colour);
+    // A click in the check box of file `index` of the content list (see check_marks.h).
+    bool ClickCheckMark(std::size_t index);
+    // The drive list's choice (0: the hard disk only): analyses the card for the device, reads
+    // its versions unless the card is to be formatted, and unless the install type is custom or
+    // camera data chooses the type that fits the card.
+    void ChooseCard(char letter);
+    // The install page's start button: stops a running job (AskToStopJob), else checks the
+    // card space with its questions and starts the job. 1 started, 0 nothing or a refusal, 2
+    // stopped by the user. A press while an earlier one still asks does nothing.
+    int PressStart();
+    // The settings dialog's OK: stores the download folder (one trailing '/') and the tray
+    // agent's notification mode (a mode outside 0-2, as when no choice is marked, leaves the
+    // stored one), saves the settings and refreshes the drive figures.
+    void StoreEnvSettings(std::string_view folder, int notification_mode);
+    // The main screen's change of user: `run_dialog` is the sign-in dialog in its change-user
+    // mode (true: someone signed in). Without SAVE the stored user and password are cleared
+    // first. True when the user changed; the selection is then cleared and the settings saved.
+    bool ChangeUser(const std::function<bool()>& run_dialog);
+    // The main screen's way back to the wizard: refused with a notice while the selection does
+    // not suit the wizard (see wizard_return.h), else the wizard replaces the main screen. True
+    // when it went back.
+    bool ReturnToWizard();
+    // The install page's refresh: forgets the selected device and signs in again with the
+    // stored user, showing the sign-in error on failure. 1 signed in.
+    int SignInAgain();
+
     const ControllerState& state() const { return state_; }
     ControllerState& state() { return state_; }
     platform::MessageTarget& window() { return window_; }
@@ -128,13 +172,27 @@ private:
     void ReportJobError(platform::WParam code, platform::LParam detail);
 
     // Job pieces.
+    // Marks a start under way for its scope; first() is false inside another start.
+    class StartingJob {
+    public:
+        explicit StartingJob(bool& flag);
+        ~StartingJob();
+        StartingJob(const StartingJob&) = delete;
+        StartingJob& operator=(const StartingJob&) = delete;
+        bool first() const { return first_; }
+
+    private:
+        bool& flag_;
+        bool first_;
+    };
+    // StartJob's questions and start, under a StartingJob.
+    int RunStartJob();
     bool HasTarget() const;
     // The device the running job was started for (the selection when no job runs), and the
     // card it writes to (none for a job without a target, or once that card is gone).
     DeviceEntry* JobDevice() const;
     const CardInfo* JobCard() const;
     void PrepareTraffic(const CardInfo& card);
-    void RebuildSelectedDrive();
     void ReadCardVersionData(bool clear_format_for_read);
     bool OnlyCameraDataDiffers() const;
     std::optional<std::uint64_t> DataFolderFreeBytes();
@@ -142,6 +200,9 @@ private:
     std::string PackageFolder() const;
     bool AnalyseDrive(char letter, CardInfo& card);
     void RefreshMainList();
+    // The selected device's files chosen again for its type and options, then the lists
+    // refreshed.
+    void ReselectFiles();
     void ReenableWizardStart();
 
     // Sign-in pieces.
@@ -177,9 +238,10 @@ private:
     bool install_started_ = false;   // the install job runs beside this job's download
     // What the running job was started for, fixed when the last question was answered.
     DeviceEntry* job_device_ = nullptr;
-    char job_drive_ = 0;         // 0: no card (hard disk only, or a download-only unit)
-    bool starting_job_ = false;  // StartJob is asking its questions
+    char job_drive_ = 0;      // 0: no card (hard disk only, or a download-only unit)
+    std::string job_folder_;  // the running job's package folder
     bool settings_loaded_ = false;
+    bool starting_job_ = false;  // a start is asking its questions: nested starts do nothing
     bool closed_ = false;
     bool destroyed_ = false;
 };

@@ -183,18 +183,24 @@ void CMainFrame::PrepareTraffic(const CardInfo& card) {
                                                               : platform::DefaultSleeper());
 }
 
-int CMainFrame::StartJob() {
-    // A question below runs a nested loop in which the user can press a start button again, or
-    // the countdown can run out: that second start must not start a second job.
-    if (starting_job_) {
-        return 0;
-    }
-    starting_job_ = true;
-    struct Starting {
-        bool& flag;
-        ~Starting() { flag = false; }
-    } starting{starting_job_};
+CMainFrame::StartingJob::StartingJob(bool& flag) : flag_(flag), first_(!flag) {
+    flag_ = true;
+}
 
+CMainFrame::StartingJob::~StartingJob() {
+    if (first_) {
+        flag_ = false;
+    }
+}
+
+int CMainFrame::StartJob() {
+    // The questions let the front end handle input meanwhile: a second press, or the wizard's
+    // countdown, must not run a second start beside this one.
+    const StartingJob starting(starting_job_);
+    return starting.first() ? RunStartJob() : 0;
+}
+
+int CMainFrame::RunStartJob() {
     DeviceEntry* device = state_.selected_device;
     // Every question may let the front end handle messages meanwhile, and a card pulled then
     // leaves the drive map: the job goes on only with the drive the user was asked about.
@@ -395,6 +401,7 @@ int CMainFrame::StartJob() {
     pause.keep = true;
     job_device_ = device;
     job_drive_ = HasTarget() ? state_.selected_drive : 0;
+    job_folder_ = PackageFolder();
     state_.job_running = 1;
     device->busy = 1;
     device->job_state = 1;
@@ -427,6 +434,7 @@ int CMainFrame::CancelJob() {
     if (device == nullptr || state_.job_running == 0) {
         return 0;
     }
+    const std::string package_folder = PackageFolder();
     // The card is touched no more from this moment: a stop asked for while the backup runs must
     // never be followed by the format a second later.
     install_job_.RequestCancel();
@@ -449,9 +457,10 @@ int CMainFrame::CancelJob() {
     }
     ui_.RefreshLists();
 
-    catalog::ReadPcState(*device, PackageFolder());
+    catalog::ReadPcState(*device, package_folder);
     job_device_ = nullptr;
     job_drive_ = 0;
+    job_folder_.clear();
     if (device == state_.selected_device && state_.selected_drive != 0 && device->busy == 0) {
         catalog::ReadCardState(*device, state_.SelectedCard());
     }

@@ -99,8 +99,10 @@ public:
     }
     void OpenWithDesktop(const std::string& target) override { Log("open " + target); }
     void StartProgram(const std::string& path) override { Log("start " + path); }
-    std::optional<std::string> ChooseFolder(const std::string& initial, std::string_view) override {
+    std::optional<std::string> ChooseFolder(const std::string& initial,
+                                            std::string_view title) override {
         Log("choose " + initial);
+        folder_titles.emplace_back(title);
         if (folders.empty()) {
             return std::nullopt;
         }
@@ -136,6 +138,7 @@ public:
     std::vector<Answer> answers;  // taken in order; then OK/Yes
     std::function<void(const Box&)> on_box;
     std::vector<std::string> folders;
+    std::vector<std::string> folder_titles;
 
     std::vector<std::string> log;
     std::vector<Box> boxes;

@@ -2,12 +2,14 @@
 // controls, boxes and windows; "shell": the updater's own boxes and screens; "web": the movies,
 // web panels and a page's alert; "signin": the sign-in, self-update and agreement dialogs;
 // "wizard": the easy-install wizard's pages and questions; "tray": the tray agent's icon in a
-// tray host, its menu, popups and notice window) into
+// tray host, its menu, popups and notice window; "main": the install page's content list, the
+// settings dialog and their boxes) into
 // <folder>/<set>/; every set when none is named.
 #include <QApplication>
 #include <QDir>
 #include <cstdio>
 
+#include "main_gallery.h"
 #include "shell_gallery.h"
 #include "signin_gallery.h"
 #include "skin_gallery.h"
@@ -24,7 +26,7 @@ int main(int argc, char** argv) {
     if (argc < 2) {
         std::fprintf(stderr,
                      "usage: mapvale-gallery <output folder> [skin] [shell] [web] [signin] "
-                     "[wizard] [tray]\n");
+                     "[wizard] [tray] [main]\n");
         return 2;
     }
     QStringList sets;
@@ -33,7 +35,8 @@ int main(int argc, char** argv) {
     }
     if (sets.isEmpty()) {
         sets = {QStringLiteral("skin"), QStringLiteral("shell"), QStringLiteral("web"),
-                QStringLiteral("signin"), QStringLiteral("wizard"), QStringLiteral("tray")};
+                QStringLiteral("signin"), QStringLiteral("wizard"), QStringLiteral("tray"),
+                QStringLiteral("main")};
     }
     mapvale::ui::InstallSkinFonts();
     const QString root = QString::fromLocal8Bit(argv[1]);
@@ -65,6 +68,10 @@ int main(int argc, char** argv) {
     if (sets.contains(QStringLiteral("tray"))) {
         written += mapvale::gallery::WriteTrayGallery(QDir(root).filePath("tray"));
         expected += mapvale::gallery::TrayGalleryPictureCount();
+    }
+    if (sets.contains(QStringLiteral("main"))) {
+        written += mapvale::gallery::WriteMainGallery(QDir(root).filePath("main"));
+        expected += mapvale::gallery::MainGalleryPictureCount();
     }
     for (const QString& file : written) {
         std::printf("%s\n", qPrintable(file));
