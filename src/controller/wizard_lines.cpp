@@ -28,7 +28,7 @@ int Percent(std::uint16_t value) {
 
 }  // namespace
 
-std::string DeviceLabel(const DeviceEntry& device, std::string_view brand_code) {
+std::string WizardDeviceLabel(const DeviceEntry& device, std::string_view brand_code) {
     std::string prefix;
     switch (device.kind) {
         case 1:

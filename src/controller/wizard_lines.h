@@ -14,10 +14,10 @@ namespace mapvale::controller {
 // The words the easy-install wizard shows for the controller's state. Pure: the pages call
 // them each time they redraw.
 
-// A device box row: "[Orla]" for ORLA units, "[Tarno] " for TARNO units, "[Orvin] " or
+// A row of the wizard's device box: "[Orla]" for ORLA units, "[Tarno] " for TARNO units, "[Orvin] " or
 // "[Dalmar] " for vehicles by the account's brand code ("[DL] " for any other code), nothing
 // for other lines; then the caption, or the model name when it has none.
-std::string DeviceLabel(const DeviceEntry& device, std::string_view brand_code);
+std::string WizardDeviceLabel(const DeviceEntry& device, std::string_view brand_code);
 
 // The drive box rows: one per attached drive in letter order, then the hard-disk row, which is
 // the only one without a card.

@@ -87,7 +87,7 @@ void CDlgEasy22::RefreshLists() {
             }
             device_rows_.push_back(&device);
             device_box_->addItem(
-                WizardText(controller::DeviceLabel(device, state.settings.company)));
+                WizardText(controller::WizardDeviceLabel(device, state.settings.company)));
         }
         device_box_->setCurrentIndex(current);
     }

@@ -28,19 +28,19 @@ CardInfo Card(char letter, std::uint32_t capacity_kb) {
 
 TEST(WizardLinesTest, DeviceRowsCarryTheirLinesPrefix) {
     const DeviceEntry vehicle = Device(8, "HX100", "그랜드 HX");
-    EXPECT_EQ(DeviceLabel(vehicle, "OV"), "[Orvin] 그랜드 HX");
-    EXPECT_EQ(DeviceLabel(vehicle, "DL"), "[Dalmar] 그랜드 HX");
+    EXPECT_EQ(WizardDeviceLabel(vehicle, "OV"), "[Orvin] 그랜드 HX");
+    EXPECT_EQ(WizardDeviceLabel(vehicle, "DL"), "[Dalmar] 그랜드 HX");
     // A vehicle of an account without either brand flag.
-    EXPECT_EQ(DeviceLabel(vehicle, ""), "[DL] 그랜드 HX");
-    EXPECT_EQ(DeviceLabel(vehicle, "XX"), "[DL] 그랜드 HX");
+    EXPECT_EQ(WizardDeviceLabel(vehicle, ""), "[DL] 그랜드 HX");
+    EXPECT_EQ(WizardDeviceLabel(vehicle, "XX"), "[DL] 그랜드 HX");
     // ORLA's prefix has no blank after it.
-    EXPECT_EQ(DeviceLabel(Device(1, "HS200", "포켓"), "OV"), "[Orla]포켓");
-    EXPECT_EQ(DeviceLabel(Device(2, "HT300", "투어러"), "DL"), "[Tarno] 투어러");
+    EXPECT_EQ(WizardDeviceLabel(Device(1, "HS200", "포켓"), "OV"), "[Orla]포켓");
+    EXPECT_EQ(WizardDeviceLabel(Device(2, "HT300", "투어러"), "DL"), "[Tarno] 투어러");
     // Other lines: the name alone; no caption: the model name.
-    EXPECT_EQ(DeviceLabel(Device(4, "SP10", "스위프트"), "OV"), "스위프트");
-    EXPECT_EQ(DeviceLabel(Device(8, "HX100", ""), "OV"), "[Orvin] HX100");
+    EXPECT_EQ(WizardDeviceLabel(Device(4, "SP10", "스위프트"), "OV"), "스위프트");
+    EXPECT_EQ(WizardDeviceLabel(Device(8, "HX100", ""), "OV"), "[Orvin] HX100");
     // Server text passes through unchanged (the widgets show it as plain text).
-    EXPECT_EQ(DeviceLabel(Device(8, "X", "<b>굵게</b>"), "OV"), "[Orvin] <b>굵게</b>");
+    EXPECT_EQ(WizardDeviceLabel(Device(8, "X", "<b>굵게</b>"), "OV"), "[Orvin] <b>굵게</b>");
 }
 
 TEST(WizardLinesTest, DriveRowsEndWithTheHardDiskAloneWithoutACard) {

@@ -12,7 +12,7 @@
 namespace mapvale::cli {
 
 std::string DeviceLabel(const DeviceEntry& device, std::string_view brand_code) {
-    return controller::DeviceLabel(device, brand_code) + " (" + device.model_name + ")";
+    return controller::WizardDeviceLabel(device, brand_code) + " (" + device.model_name + ")";
 }
 
 std::string PackageText(int install_type) {
