@@ -77,6 +77,12 @@ int CMainFrame::OnCreate() {
     }
     app::LoadSettings(settings, profile_, services_.folder_defaults);
     settings_loaded_ = true;
+    // The program's own download folder exists from its first start (no installer makes it
+    // here); a folder the user chose and that is gone stays gone, and the job says so.
+    if (platform::NormalizeFolder(settings.data_folder) ==
+        platform::NormalizeFolder(services_.folder_defaults.data_folder)) {
+        platform::CreateFolderChain(settings.data_folder);
+    }
     if (auto servers =
             ServerConfig::Load(settings.program_folder + std::string(app::kServersFile))) {
         state_.servers = std::move(*servers);

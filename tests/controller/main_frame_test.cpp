@@ -2,6 +2,7 @@
 // through a scripted front end.
 
 #include <chrono>
+#include <filesystem>
 
 #include "controller/controller_texts.h"
 #include "frame_fixture.h"
@@ -50,6 +51,20 @@ TEST_F(FrameTest, StartUpSignsInAndShowsTheOptionScreen) {
     frame.Destroy();
     EXPECT_EQ(profile_.GetProfileString("USER", "ID"), "hong");
     EXPECT_EQ(profile_.GetProfileString("USER", "Company"), "OV");
+}
+
+TEST_F(FrameTest, TheProgramsOwnDownloadFolderIsMadeAtStartButAChosenOneThatIsGoneIsNot) {
+    std::filesystem::remove_all(DataFolder());
+    StartedFrame();
+    EXPECT_TRUE(std::filesystem::is_directory(DataFolder()));
+    frame_->Destroy();
+    frame_.reset();
+
+    const std::string chosen = box_.Path("usb-disk/maps") + "/";
+    profile_.WriteProfileString("PATH", "DATA", chosen);
+    MakeFrame().OnCreate();
+    EXPECT_EQ(frame_->state().settings.data_folder, chosen);
+    EXPECT_FALSE(std::filesystem::exists(chosen));
 }
 
 TEST_F(FrameTest, StartUpEndsWhenItCannotGoOn) {

@@ -4,7 +4,11 @@
 #include <signal.h>
 #include <sys/stat.h>
 
+#include <QDeadlineTimer>
+#include <QJsonDocument>
 #include <QProcess>
+#include <QThread>
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 
@@ -110,6 +114,55 @@ protected:
         ASSERT_TRUE(driver_.Do(Op("click", On("CDlgLogin", "1017"))));
     }
 
+    // A virtual card of the HX100 with an older map at E:, plugged in before the program starts.
+    std::string PlugOlderCard() {
+        const std::string card = box_.Path("vcard");
+        box_.Write("vcard/HX100.ver", "*|20231015|2023101|HX100|2023.10|1|0|1\n");
+        box_.Write("vcard/BackUp/my_places.dat", "the places the driver saved\n");
+        std::filesystem::create_directories(card + "/TSKN_Ver_Info");
+        box_.Write("volumes.conf", "E: 1G " + card + "\n");
+        return card + "/";
+    }
+
+    // Answers what the job asks on the way (boxes with their first button, "예" or "확인"; the
+    // notice with its page's own start button) until the window `until` shows.
+    bool AnswerUntil(const QString& until, int timeout_ms) {
+        const QDeadlineTimer deadline(timeout_ms);
+        while (!deadline.hasExpired()) {
+            const auto snapshot = driver_.Ok(Op("snapshot"), 10000);
+            if (!snapshot) {
+                continue;
+            }
+            shown_.clear();
+            for (const QJsonValue& value : snapshot->value(QStringLiteral("windows")).toArray()) {
+                const QJsonObject window = value.toObject();
+                if (!window.value(QStringLiteral("visible")).toBool()) {
+                    continue;
+                }
+                const QString name = window.value(QStringLiteral("class")).toString();
+                shown_ += name + QLatin1Char(' ');
+                if (name == until) {
+                    return true;
+                }
+                if (name == QLatin1String("QMessageBox")) {
+                    const QJsonObject box = window.value(QStringLiteral("box")).toObject();
+                    asked_.push_back(box.value(QStringLiteral("caption")).toString());
+                    said_ += box.value(QStringLiteral("text")).toString() + QStringLiteral(" | ");
+                    driver_.Ok(With(Op("answer", {{QStringLiteral("window"), name}}), "button",
+                                    box.value(QStringLiteral("buttons")).toArray().first()));
+                } else if (name == QLatin1String("CDlgAlert")) {
+                    driver_.Ok(With(Op("script", On("CDlgAlert", "1027")), "code",
+                                    QStringLiteral("(function () { var b = document."
+                                                   "getElementById('start'); if (b && "
+                                                   "window.external) { b.click(); return true; } "
+                                                   "return false; })()")));
+                }
+            }
+            QThread::msleep(100);
+        }
+        return false;
+    }
+
     VirtualDisplay display_;
     std::string scope_ = "mapvale-e2e-" + std::to_string(::getpid());
     QString socket_ = QString::fromStdString(box_.Path("automation"));
@@ -117,6 +170,9 @@ protected:
     QProcess first_;
     qint64 first_pid_ = 0;
     qint64 pid_ = 0;
+    std::vector<QString> asked_;
+    QString shown_;  // the windows of the last look, and what the boxes said: a failure's message
+    QString said_;
 };
 
 TEST_F(MapvaleEndToEndTest, UpdateRestartSignInAgreementThenTheOptionScreen) {
@@ -164,6 +220,31 @@ TEST_F(MapvaleEndToEndTest, UpdateRestartSignInAgreementThenTheOptionScreen) {
     EXPECT_TRUE(driver_.Ok(With(
         Op("grab", {{QStringLiteral("window"), QStringLiteral("CDlgEasy22")}}), "file", picture)));
     EXPECT_GT(std::filesystem::file_size(picture.toStdString()), 0u);
+}
+
+TEST_F(MapvaleEndToEndTest, TheWizardTakesTheCardFromTheOptionPageToTheCompletionPage) {
+    ServeWithTheProgram(/*offer_update=*/false);
+    const std::string card = PlugOlderCard();
+    StoreAutomaticSignIn();
+    Start({});
+    // The account's unit and its card are chosen by themselves.
+    WaitForState([](const QJsonObject& now) {
+        return now.value(QStringLiteral("screen")).toInt() == 22 &&
+               now.value(QStringLiteral("device")).toString() == QLatin1String("HX100") &&
+               now.value(QStringLiteral("drive")).toString() == QLatin1String("E");
+    });
+    ASSERT_TRUE(driver_.Do(Op("click", On("CDlgEasy22", "1017")), 60000));
+    ASSERT_TRUE(AnswerUntil(QStringLiteral("CDlgEasy4"), 240000))
+        << "shown: " << shown_.toStdString() << "; said: " << said_.toStdString() << "; state: "
+        << QJsonDocument(driver_.Ok(Op("state")).value_or(QJsonObject())).toJson().toStdString();
+    EXPECT_NE(std::find(asked_.begin(), asked_.end(), QStringLiteral("메모리카드 확인")),
+              asked_.end());
+    const std::string version = testing::Sandbox::Read(card + "HX100.ver");
+    EXPECT_EQ(version.rfind("*|20240115|", 0), 0u) << version;
+    EXPECT_NE(version.find("|1\n"), std::string::npos) << version;
+    // The driver's own data came back after the format.
+    EXPECT_EQ(testing::Sandbox::Read(card + "BackUp/my_places.dat"),
+              "the places the driver saved\n");
 }
 
 TEST_F(MapvaleEndToEndTest, TheInstallersFirstRunAsksForTheDownloadFolder) {
