@@ -6,7 +6,12 @@
 # the card with its progress line. Then it shows what is on the card and stops the servers.
 # Nothing is left running; the files stay in <build>/demo/ to look at.
 #
-# Usage: scripts/demo.sh
+# With --windowed it starts the windowed updater (Mapvale) on your display instead of the console
+# run, signed in as the demo user with the card plugged in: click through the wizard (start, the
+# questions, the notice's own button) until the completion page, then close it; the script then
+# shows the card and stops the servers.
+#
+# Usage: scripts/demo.sh [--windowed]
 # Environment (all optional):
 #   MAPVALE_DEMO_BUILD_DIR  build folder (default build/release, configured as Release)
 #   MAPVALE_DEMO_JOBS       parallel build jobs (default: the number of processors)
@@ -18,16 +23,32 @@ root=$PWD
 
 say() { printf '\n=== %s\n' "$*"; }
 
+windowed=false
+case "${1:-}" in
+    "") ;;
+    --windowed) windowed=true ;;
+    *) echo "usage: scripts/demo.sh [--windowed]" >&2; exit 2 ;;
+esac
+if $windowed && [[ -z "${DISPLAY:-}" && -z "${WAYLAND_DISPLAY:-}" ]]; then
+    echo "scripts/demo.sh --windowed needs a display (DISPLAY); on a machine without one try" >&2
+    echo "  xvfb-run -a -s '-screen 0 1280x1024x24' scripts/demo.sh --windowed" >&2
+    exit 2
+fi
+
 scripts/install-deps.sh
 
 build=${MAPVALE_DEMO_BUILD_DIR:-build/release}
 jobs=${MAPVALE_DEMO_JOBS:-$(nproc 2>/dev/null || echo 2)}
 rate=${MAPVALE_DEMO_RATE:-50000}
-say "building mapvale-cli, mapvale-servers and ZipModule in $build"
+targets=(mapvale-cli mapvale-servers ZipModule)
+if $windowed; then
+    targets+=(Mapvale MapvaleTray)
+fi
+say "building ${targets[*]} in $build"
 if [[ ! -f "$build/CMakeCache.txt" ]]; then
     cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
 fi
-cmake --build "$build" --target mapvale-cli mapvale-servers ZipModule -j "$jobs"
+cmake --build "$build" --target "${targets[@]}" -j "$jobs"
 bin=$(cd "$build/bin" && pwd)
 work=$(cd "$build" && pwd)/demo
 rm -rf "$work"
@@ -86,8 +107,43 @@ program="$work/world/program"
 ln -s "$bin/ZipModule" "$program/ZipModule"
 common=(--program-folder "$program" --data-folder "$work/data" --user hong --password 1234)
 
+if $windowed; then
+    # The demo user's sign-in, remembered and automatic, as the sign-in screen stores it (the
+    # password in the program's scrambled form of "hong:1234").
+    mkdir -p "$MAPVALE_SETTINGS_DIR"
+    printf '%s\n' 'Windows Registry Editor Version 5.00' '' \
+        '[Software\VELMORA\TSKN_Waymark+\USER]' '"ID"="hong"' '"INFO"="230A0B171A7C534344"' \
+        '"SAVE"=dword:00000001' '"AUTO"=dword:00000001' '"Company"="OV"' \
+        >"$MAPVALE_SETTINGS_DIR/user.reg"
+fi
+
 say "mapvale-cli status (before)"
 "$bin/mapvale-cli" status "${common[@]}"
+
+if $windowed; then
+    # The windowed program's folder: its movies and pages from the build, the world's server
+    # settings over them, and the programs it starts (the unpacker, itself after an update).
+    program="$work/program"
+    mkdir -p "$program"
+    cp -r "$bin/Info" "$program/"
+    cp -r "$work/world/program/Info/." "$program/Info/"
+    for name in Mapvale MapvaleTray ZipModule libMapvaleTrayNotice.so; do
+        if [[ -e "$bin/$name" ]]; then
+            ln -s "$bin/$name" "$program/$name"
+        fi
+    done
+    export MAPVALE_PROGRAM_DIR="$program"
+    say "Mapvale on your display (signed in as hong, the HX100 card as drive V:)"
+    echo "Choose the HX100 and drive V: if they are not chosen, press the start button, answer"
+    echo "the questions and the notice's own button, and close the completion page when it shows."
+    "$program/Mapvale" || true
+    say "on the card ($card)"
+    (cd "$card" && find . -type f -printf '%10s  %P\n' | sort -k2)
+    echo "version file: $(head -n 1 "$card/HX100.ver")"
+    stop_servers
+    say "done; the servers are stopped, the files are in $work"
+    exit 0
+fi
 
 say "mapvale-cli: updating the card"
 start=$SECONDS
