@@ -3,7 +3,8 @@
 // web panels and a page's alert; "signin": the sign-in, self-update and agreement dialogs;
 // "wizard": the easy-install wizard's pages and questions; "tray": the tray agent's icon in a
 // tray host, its menu, popups and notice window; "main": the install page's content list, the
-// settings dialog and their boxes) into
+// settings dialog and their boxes; "themes": the map page's theme chooser and the theme
+// download's messages, into <folder>/extras/) into
 // <folder>/<set>/; every set when none is named.
 #include <QApplication>
 #include <QDir>
@@ -13,6 +14,7 @@
 #include "shell_gallery.h"
 #include "signin_gallery.h"
 #include "skin_gallery.h"
+#include "themes_gallery.h"
 #include "tray_gallery.h"
 #include "ui/skin/skin_fonts.h"
 #include "ui/web/web_engine_setup.h"
@@ -26,7 +28,7 @@ int main(int argc, char** argv) {
     if (argc < 2) {
         std::fprintf(stderr,
                      "usage: mapvale-gallery <output folder> [skin] [shell] [web] [signin] "
-                     "[wizard] [tray] [main]\n");
+                     "[wizard] [tray] [main] [themes]\n");
         return 2;
     }
     QStringList sets;
@@ -34,9 +36,9 @@ int main(int argc, char** argv) {
         sets.append(QString::fromLocal8Bit(argv[i]));
     }
     if (sets.isEmpty()) {
-        sets = {QStringLiteral("skin"), QStringLiteral("shell"), QStringLiteral("web"),
+        sets = {QStringLiteral("skin"),   QStringLiteral("shell"),  QStringLiteral("web"),
                 QStringLiteral("signin"), QStringLiteral("wizard"), QStringLiteral("tray"),
-                QStringLiteral("main")};
+                QStringLiteral("main"),   QStringLiteral("themes")};
     }
     mapvale::ui::InstallSkinFonts();
     const QString root = QString::fromLocal8Bit(argv[1]);
@@ -72,6 +74,10 @@ int main(int argc, char** argv) {
     if (sets.contains(QStringLiteral("main"))) {
         written += mapvale::gallery::WriteMainGallery(QDir(root).filePath("main"));
         expected += mapvale::gallery::MainGalleryPictureCount();
+    }
+    if (sets.contains(QStringLiteral("themes"))) {
+        written += mapvale::gallery::WriteThemesGallery(QDir(root).filePath("extras"));
+        expected += mapvale::gallery::ThemesGalleryPictureCount();
     }
     for (const QString& file : written) {
         std::printf("%s\n", qPrintable(file));

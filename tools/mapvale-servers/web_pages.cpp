@@ -41,7 +41,7 @@ std::string Page(std::string_view title, std::string_view body, std::string_view
     return "<!DOCTYPE html>\n<html lang=\"ko\"><head><meta charset=\"utf-8\"><title>" +
            std::string(title) +
            "</title>\n<style>body{font-family:NanumGothic,sans-serif;margin:16px;color:#0F2A44;"
-           "background:#F4F7FA}h1{font-size:18px;color:#1E4566}.d1{font-family:monospace;"
+           "background:#F4F7FA}button{font:inherit;font-size:13px}h1{font-size:18px;color:#1E4566}.d1{font-family:monospace;"
            "background:#E6EDF3;padding:2px 6px}</style>" +
            (script.empty() ? std::string() : "<script>" + std::string(script) + "</script>") +
            "</head>\n<body><h1>" + std::string(title) + "</h1>" + std::string(body) +
