@@ -18,7 +18,7 @@ fi
 cmake --build "$build" --target mapvale-gallery -j "$jobs"
 
 out=docs/screenshots
-rm -rf "$out/skin" "$out/shell" "$out/web" "$out/signin" "$out/wizard" "$out/tray" "$out/main"
+rm -rf "$out/skin" "$out/shell" "$out/web" "$out/signin" "$out/wizard" "$out/tray" "$out/main" "$out/extras"
 mkdir -p "$out"
 # xcb on the virtual display, whatever the caller's session prefers; without the session's bus the
 # tray icon goes into the tray host on that display.

@@ -23,17 +23,6 @@ namespace {
 
 using namespace picroute_texts;
 
-constexpr std::string_view kTextBadPosition =
-    "좌표가 정상적이지 않으면 Picroute로의 저장이 불가합니다.\n[수정]버튼 클릭 후 지도의 위치를 "
-    "선택 하세요.";
-constexpr std::string_view kCaptionInput = "입력 오류";
-constexpr std::string_view kTextNoCategory = "분류를 입력해 주세요.";
-constexpr std::string_view kTextNoSubject = "제목을 입력해 주세요.";
-constexpr std::string_view kTextNoLocation = "장소를 입력해 주세요.";
-constexpr std::string_view kTextNoContents = "내용을 입력해 주세요.";
-constexpr std::string_view kTextNoCard = "메모리카드 삽입 없이 저장할 수 없습니다.";
-constexpr std::string_view kTextPosted = "Picroute, 웹 게시를 완료하였습니다.";
-constexpr std::string_view kTextCopied = "메모리 카드에 복사를 완료하였습니다.";
 constexpr std::string_view kPortalPath = "/WMKproduct/picroute/picroute_regist.mms";
 
 }  // namespace
@@ -72,15 +61,15 @@ int PhotoSave::Run(const PhotoForm& form, const extras::GeoPhoto& photo) {
     };
     const extras::GeoPosition position{UnitsFromText(form.longitude), UnitsFromText(form.latitude)};
     if (!extras::InValidArea(position)) {
-        tell(kTextBadPosition, kCaptionFailed, Icon::kInformation);
+        tell(kBadPosition, kCaptionFailed, Icon::kInformation);
         return 0;
     }
     if (form.web_post) {
         const std::pair<bool, std::string_view> checks[] = {
-            {form.category < 0, kTextNoCategory},
-            {form.subject.empty(), kTextNoSubject},
-            {form.location.empty(), kTextNoLocation},
-            {form.contents.empty(), kTextNoContents},
+            {form.category < 0, kNoCategory},
+            {form.subject.empty(), kNoSubject},
+            {form.location.empty(), kNoLocation},
+            {form.contents.empty(), kNoContents},
         };
         for (const auto& [failed, text] : checks) {
             if (failed) {
@@ -91,7 +80,7 @@ int PhotoSave::Run(const PhotoForm& form, const extras::GeoPhoto& photo) {
     }
     const CardInfo* card = state_.SelectedCard();
     if (form.copy_to_card && card == nullptr) {
-        tell(kTextNoCard, kCaptionInput, Icon::kInformation);
+        tell(kNoCard, kCaptionInput, Icon::kInformation);
         return 0;
     }
 
@@ -101,7 +90,7 @@ int PhotoSave::Run(const PhotoForm& form, const extras::GeoPhoto& photo) {
         platform::CreateFolderChain(data_folder) ? photo.Save(photo_path, position) : -3;
     if (written < 0) {
         char text[96];
-        std::snprintf(text, sizeof text, "좌표 정보 저장 오류가 발생했습니다. [%d]\n", written);
+        std::snprintf(text, sizeof text, kWriteFailedFormat, written);
         ui_.MessageBox(text, "", Buttons::kOk, Icon::kNone, Owner::kCurrentScreen);
         return 0;
     }
@@ -127,7 +116,7 @@ int PhotoSave::Run(const PhotoForm& form, const extras::GeoPhoto& photo) {
             const extras::UploadVerdict verdict = extras::ReadUploadVerdict(answer.body);
             if (verdict.kind == extras::UploadVerdict::Kind::kPosted) {
                 ui_.CallMapPageScript("setMapMovePhotoSearch", {});
-                tell(kTextPosted, kCaptionDone, Icon::kInformation);
+                tell(kPosted, kCaptionDone, Icon::kInformation);
             } else if (verdict.kind == extras::UploadVerdict::Kind::kRefused) {
                 tell(verdict.reason, kCaptionFailed, Icon::kInformation);
             }
@@ -148,7 +137,7 @@ int PhotoSave::Run(const PhotoForm& form, const extras::GeoPhoto& photo) {
             tell(kCopyFailed, kCaptionFailed, Icon::kWarning);
         } else {
             platform::FlushFileSystem(card->root);
-            tell(kTextCopied, kCaptionDone, Icon::kInformation);
+            tell(kCopied, kCaptionDone, Icon::kInformation);
         }
     }
     return 1;

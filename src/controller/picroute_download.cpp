@@ -19,16 +19,6 @@ namespace {
 
 using namespace picroute_texts;
 
-constexpr std::string_view kTextOrlaOnly = "Picroute는 Orla 단말기만 이용이 가능합니다.";
-constexpr std::string_view kCaptionNoDownload = "다운로드 불가";
-constexpr std::string_view kTextInsertCard = "메모리카드를 삽입 후 시도해 주세요.";
-constexpr std::string_view kCaptionCard = "메모리카드";
-constexpr std::string_view kTextJobBusy =
-    "백업, 삭제, 복구중에는 컨텐츠를 다운로드 받을 수 없습니다.\n잠시후 다시 시도해 주세요.";
-constexpr std::string_view kTextDownloadFailed =
-    "Picroute, 다운로드에 실패하였습니다.\n잠시후에 다시 시도해 주세요.";
-constexpr std::string_view kTextDone = "다운로드 후 메모리카드에 복사를 완료하였습니다.";
-
 // A plain file name: nothing that reaches into another folder.
 bool IsPlainName(const std::string& name) {
     const std::optional<std::string> safe = platform::SafeRelativePath(name);
@@ -48,16 +38,16 @@ int PicrouteDownload::Run(const std::vector<ScriptValue>& last_first) {
         return 0;
     }
     if (device->kind != 1) {
-        tell(kTextOrlaOnly, kCaptionNoDownload, Icon::kInformation);
+        tell(kOrlaOnly, kCaptionNoDownload, Icon::kInformation);
         return 0;
     }
     const CardInfo* card = state_.SelectedCard();
     if (card == nullptr) {
-        tell(kTextInsertCard, kCaptionCard, Icon::kInformation);
+        tell(kInsertCard, kCaptionCard, Icon::kInformation);
         return 0;
     }
     if (device->job_state >= 1 && device->job_state <= 3) {
-        tell(kTextJobBusy, kCaptionNoDownload, Icon::kInformation);
+        tell(kJobBusy, kCaptionNoDownload, Icon::kInformation);
         return 0;
     }
     const ScriptArguments arguments(last_first);
@@ -67,7 +57,7 @@ int PicrouteDownload::Run(const std::vector<ScriptValue>& last_first) {
     net::CWebPOST web;
     if (!IsPlainName(file_name) || !platform::CreateFolderChain(data_folder) ||
         extras::DownloadContent(web, address, data_folder + file_name) != 1) {
-        tell(kTextDownloadFailed, kCaptionFailed, Icon::kWarning);
+        tell(kDownloadFailed, kCaptionFailed, Icon::kWarning);
         return 0;
     }
 
@@ -81,7 +71,7 @@ int PicrouteDownload::Run(const std::vector<ScriptValue>& last_first) {
     }
     platform::FlushFileSystem(card->root);
     ui_.CallMapPageScript("closeUI", {2});
-    tell(kTextDone, kCaptionDone, Icon::kInformation);
+    tell(kDownloaded, kCaptionDone, Icon::kInformation);
     return 1;
 }
 

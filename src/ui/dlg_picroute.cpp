@@ -33,6 +33,7 @@ constexpr int kCloseImage = 505;
 constexpr int kCheckImage = 506;
 
 const QPoint kVeilPlace(317, 150);
+const QRect kTitlePlace(20, 8, 300, 28);
 const QSize kPreviewSize(263, 170);
 
 QString FromUtf8(std::string_view text) {
@@ -64,7 +65,7 @@ QLineEdit* MakeEdit(int id, QWidget* parent, const QRect& place) {
     edit->setTextMargins(3, 0, 3, 0);
     edit->setStyleSheet(
         QStringLiteral("QLineEdit{background:#F7F7F7;border:none;padding:0}"
-                       "QLineEdit:disabled{color:#8A96A3}"));
+                       "QLineEdit:disabled{color:#5F6B78;background:#C3C8CF}"));
     return edit;
 }
 
@@ -97,7 +98,7 @@ CDlgPicroute::CDlgPicroute(controller::CMainFrame& frame, controller::FrameUi& u
     contents_->setFont(SkinFont(12));
     contents_->setStyleSheet(
         QStringLiteral("QPlainTextEdit{background:#F7F7F7;border:none}"
-                       "QPlainTextEdit:disabled{color:#8A96A3}"));
+                       "QPlainTextEdit:disabled{color:#5F6B78;background:#C3C8CF}"));
     // A text too long for its part of the upload goes back to what it was.
     connect(contents_, &QPlainTextEdit::textChanged, this,
             [this, kept = std::make_shared<QString>()] {
@@ -145,8 +146,14 @@ bool CDlgPicroute::HasPreview() const {
 
 void CDlgPicroute::paintEvent(QPaintEvent* event) {
     CSkinDialog::paintEvent(event);
+    QPainter painter(this);
+    // The title in the band, as the window's own title.
+    painter.setPen(Qt::white);
+    painter.setFont(SkinFont(16, QFont::Bold));
+    painter.drawText(kTitlePlace, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
+                     windowTitle());
     if (!WebPosting()) {
-        QPainter(this).drawPixmap(kVeilPlace, SkinImage(kPostingOffVeil));
+        painter.drawPixmap(kVeilPlace, SkinImage(kPostingOffVeil));
     }
 }
 

@@ -3,12 +3,13 @@
 // web panels and a page's alert; "signin": the sign-in, self-update and agreement dialogs;
 // "wizard": the easy-install wizard's pages and questions; "tray": the tray agent's icon in a
 // tray host, its menu, popups and notice window; "main": the install page's content list, the
-// settings dialog and their boxes) into
+// settings dialog and their boxes; "extras": the photo dialog and the photo service's boxes) into
 // <folder>/<set>/; every set when none is named.
 #include <QApplication>
 #include <QDir>
 #include <cstdio>
 
+#include "extras_gallery.h"
 #include "main_gallery.h"
 #include "shell_gallery.h"
 #include "signin_gallery.h"
@@ -26,7 +27,7 @@ int main(int argc, char** argv) {
     if (argc < 2) {
         std::fprintf(stderr,
                      "usage: mapvale-gallery <output folder> [skin] [shell] [web] [signin] "
-                     "[wizard] [tray] [main]\n");
+                     "[wizard] [tray] [main] [extras]\n");
         return 2;
     }
     QStringList sets;
@@ -34,9 +35,9 @@ int main(int argc, char** argv) {
         sets.append(QString::fromLocal8Bit(argv[i]));
     }
     if (sets.isEmpty()) {
-        sets = {QStringLiteral("skin"), QStringLiteral("shell"), QStringLiteral("web"),
+        sets = {QStringLiteral("skin"),   QStringLiteral("shell"),  QStringLiteral("web"),
                 QStringLiteral("signin"), QStringLiteral("wizard"), QStringLiteral("tray"),
-                QStringLiteral("main")};
+                QStringLiteral("main"),   QStringLiteral("extras")};
     }
     mapvale::ui::InstallSkinFonts();
     const QString root = QString::fromLocal8Bit(argv[1]);
@@ -72,6 +73,10 @@ int main(int argc, char** argv) {
     if (sets.contains(QStringLiteral("main"))) {
         written += mapvale::gallery::WriteMainGallery(QDir(root).filePath("main"));
         expected += mapvale::gallery::MainGalleryPictureCount();
+    }
+    if (sets.contains(QStringLiteral("extras"))) {
+        written += mapvale::gallery::WriteExtrasGallery(QDir(root).filePath("extras"));
+        expected += mapvale::gallery::ExtrasGalleryPictureCount();
     }
     for (const QString& file : written) {
         std::printf("%s\n", qPrintable(file));
