@@ -1,6 +1,7 @@
 #include "extras/geo_photo.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <fstream>
 #include <optional>
 
@@ -10,6 +11,14 @@
 #include "platform/files.h"
 
 namespace mapvale::extras {
+
+namespace {
+
+// A photo of at most 800 × 480 that is kept as it is has no business being larger; anything
+// beyond is not read into memory.
+constexpr std::uint64_t kMaxKeptFileBytes = 32ull * 1024 * 1024;
+
+}  // namespace
 
 int GeoPhoto::Load(const std::string& path) {
     *this = GeoPhoto();
@@ -74,6 +83,10 @@ int GeoPhoto::Save(const std::string& target_path, const GeoPosition& position) 
         // A small photo that already had a position: its own bytes, its Exif block ours now.
         std::ifstream in(path_, std::ios::binary);
         const std::optional<JpegLayout> layout = ReadJpegLayout(in);
+        const std::optional<std::uint64_t> size = platform::FileSize(path_);
+        if (!size || *size > kMaxKeptFileBytes) {
+            return -2;
+        }
         const std::optional<std::string> bytes = platform::ReadWholeFile(path_);
         if (!layout || !layout->exif_offset || !bytes ||
             *layout->exif_offset + layout->exif_size > bytes->size()) {

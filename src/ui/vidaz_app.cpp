@@ -32,6 +32,8 @@ CVidazApp::CVidazApp(std::vector<std::string> arguments, AppServices services)
 }
 
 CVidazApp::~CVidazApp() {
+    // The photo dialog works on the controller: it goes first.
+    delete photo_dialog_.data();
     if (frame_) {
         frame_->Destroy();
     }
@@ -123,6 +125,7 @@ int CVidazApp::Exec() {
         QApplication::exec();
     }
     pump_->SetHandler(nullptr);
+    delete photo_dialog_.data();
     frame_->Destroy();
     return 0;
 }

@@ -152,6 +152,16 @@ TEST_F(GeoPhotoTest, WriterRefusesPositionsOutsideAndPicturesItCannotDecode) {
     huge.replace(frame + 5, 4, "\x4E\x20\x4E\x20");
     refused(huge);
 
+    // A small photo with a position kept as it is, but with more trailing bytes than any such
+    // photo has: not read into memory.
+    GeoPhoto padded;
+    ASSERT_EQ(
+        padded.Load(Photo("padded.jpg", WithSegments(MakeJpeg({}), Segment(0xE1, CameraExif())) +
+                                            std::string(33u << 20, '\0'))),
+        1);
+    ASSERT_FALSE(padded.reencode());
+    EXPECT_EQ(padded.Save(Target(), kBusan), -2);
+
     // A photo that went away after loading.
     GeoPhoto gone;
     ASSERT_EQ(gone.Load(Photo("gone.jpg", MakeJpeg({}))), 1);
