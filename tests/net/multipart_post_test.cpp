@@ -121,5 +121,31 @@ TEST_F(MultipartPostTest, RefusalsAndFailuresComeBackAsTheyWereSent) {
     EXPECT_EQ(answer.status, 600);
 }
 
+TEST_F(MultipartPostTest, AnswersWithoutALengthOrOverTheCapAreNotRead) {
+    testing::StallingServer server;
+    ASSERT_TRUE(server.ok());
+    const std::string bom = "\xEF\xBB\xBF";
+    server.AnswerRaw("/no-length",
+                     "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\n"
+                     "Connection: close\r\n\r\n" +
+                         bom + "OK");
+    server.Answer("/huge", bom + "NotOK|" + std::string(kUploadAnswerCap, 'x'));
+    server.Answer("/small", bom + "OK");
+    server.AnswerRaw("/no-status", "garbage\r\n\r\n");
+    PostAnswer answer;
+    ASSERT_EQ(SendStreamedPost(server.address(), "/no-length", Body(10), answer), 1);
+    EXPECT_EQ(answer.status, 200);
+    EXPECT_TRUE(answer.text);
+    EXPECT_EQ(answer.body, "");
+    ASSERT_EQ(SendStreamedPost(server.address(), "/huge", Body(10), answer), 1);
+    EXPECT_EQ(answer.status, 200);
+    EXPECT_FALSE(answer.text);
+    EXPECT_EQ(answer.body, "");
+    ASSERT_EQ(SendStreamedPost(server.address(), "/small", Body(10), answer), 1);
+    EXPECT_EQ(answer.body, bom + "OK");
+    EXPECT_EQ(SendStreamedPost(server.address(), "/no-status", Body(10), answer), 0);
+    EXPECT_EQ(answer.status, 600);
+}
+
 }  // namespace
 }  // namespace mapvale::net
