@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QPainter>
 #include <QPlainTextEdit>
+#include <QScreen>
 #include <QValidator>
 #include <algorithm>
 
@@ -154,6 +155,19 @@ void CDlgPicroute::paintEvent(QPaintEvent* event) {
                      windowTitle());
     if (!WebPosting()) {
         painter.drawPixmap(kVeilPlace, SkinImage(kPostingOffVeil));
+    }
+}
+
+void CDlgPicroute::showEvent(QShowEvent* event) {
+    CSkinDialog::showEvent(event);
+    if (placed_) {
+        return;
+    }
+    placed_ = true;
+    if (QWidget* owner = parentWidget()) {
+        move(owner->window()->frameGeometry().center() - rect().center());
+    } else if (const QScreen* screen = this->screen()) {
+        move(screen->availableGeometry().center() - rect().center());
     }
 }
 

@@ -73,6 +73,7 @@ protected:
     void OnCommand(int id) override;
     void OnCloseRequest() override;
     void paintEvent(QPaintEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     void Open();
@@ -95,6 +96,7 @@ private:
     CImageButton* web_posting_ = nullptr;
     CImageButton* copy_to_card_ = nullptr;
     CButtonGroup categories_;
+    bool placed_ = false;  // centred over its owner once; later where the user left it
 };
 
 }  // namespace mapvale::ui

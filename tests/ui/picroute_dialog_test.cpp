@@ -208,6 +208,22 @@ TEST_F(QtFrameTest, ThePhotoDialogsTextsRefuseWhatTheUploadCannotCarry) {
     contents->insertPlainText(QStringLiteral("bbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbb"));
     EXPECT_LE(static_cast<std::size_t>(contents->toPlainText().size()),
               extras::MaxFieldBytes("contents"));
+    // A save the writer refuses (no photo loaded) says so and keeps everything.
+    Child<QLineEdit>(dialog, CDlgPicroute::kLongitudeEdit)->setText(QStringLiteral("127"));
+    Child<QLineEdit>(dialog, CDlgPicroute::kLatitudeEdit)->setText(QStringLiteral("37.5"));
+    Child<QLineEdit>(dialog, CDlgPicroute::kLocationEdit)->setText(QStringLiteral("부산"));
+    Click(dialog, CDlgPicroute::kFirstCategory);
+    Click(dialog, CDlgPicroute::kCopyToCard);
+    {
+        BoxAnswerer boxes;
+        Click(dialog, CDlgPicroute::kSave);
+        EXPECT_EQ(boxes.said, QStringList({QStringLiteral("TSKN_Waymark+ | 좌표 정보 저장 오류가 "
+                                                          "발생했습니다. [-2]\n")}));
+    }
+    EXPECT_TRUE(dialog.isVisible());
+    EXPECT_EQ(dialog.LongitudeText(), QStringLiteral("127"));
+    EXPECT_EQ(dialog.Category(), 0);
+    EXPECT_FALSE(subject->text().isEmpty());
     // Closing resets and hides.
     Click(dialog, CDlgPicroute::kClose);
     EXPECT_FALSE(dialog.isVisible());
