@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QBuffer>
+#include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QLineEdit>
@@ -55,7 +56,11 @@ QString WritePhoto(const QString& folder) {
     image.save(&buffer, "JPEG", 90);
     const std::string exif = extras::ExifGpsSegment({46'567'380, 12'672'000});
     bytes.insert(2, exif.data(), static_cast<qsizetype>(exif.size()));
-    const QString path = folder + QStringLiteral("/haeundae.jpg");
+    // A folder name long enough that the path edit shows only this part of it, the same at
+    // every run.
+    const QString photos = folder + QStringLiteral("/Pictures/2024 여름 부산 여행");
+    QDir().mkpath(photos);
+    const QString path = photos + QStringLiteral("/haeundae.jpg");
     QFile file(path);
     if (file.open(QIODevice::WriteOnly)) {
         file.write(bytes);
@@ -100,7 +105,13 @@ QStringList WriteExtrasGallery(const QString& folder) {
     const std::string root = scratch.path().toStdString();
     services.folder_defaults = {root + "/program/", root + "/data/"};
     controller::CMainFrame frame(frame_ui, pump, std::move(services));
-    const QString photo = WritePhoto(scratch.path());
+    // The photo at the same path at every run, so that the path edit draws the same.
+    const QString photo_folder = QDir::temp().filePath(QStringLiteral("mapvale-gallery-extras"));
+    QDir(photo_folder).removeRecursively();
+    const QString photo = WritePhoto(photo_folder);
+    // A steady text cursor, so that each run draws the same pictures.
+    const int flash_time = QApplication::cursorFlashTime();
+    QApplication::setCursorFlashTime(0);
     {
         GallerySheet sheet(2);
         ui::CDlgPicroute dialog(frame, frame_ui, nullptr);
@@ -166,6 +177,8 @@ QStringList WriteExtrasGallery(const QString& folder) {
         add("download: done", texts::kDownloaded, texts::kCaptionDone, B::kOk, I::kInformation);
         out.Save(sheet, QStringLiteral("picroute-boxes.png"));
     }
+    QApplication::setCursorFlashTime(flash_time);
+    QDir(photo_folder).removeRecursively();
     frame.Destroy();
     return out.written();
 }
