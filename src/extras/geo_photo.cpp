@@ -69,34 +69,35 @@ int GeoPhoto::Save(const std::string& target_path, const GeoPosition& position) 
     if (path_.empty()) {
         return -2;
     }
-    std::string photo = "\xFF\xD8" + ExifGpsSegment(position);
+    const std::string segment = ExifGpsSegment(position);
     if (reencode_) {
         int width = 0;
         int height = 0;
         NewSize(width_, height_, width, height);
-        std::string encoded;
-        if (ScaleJpegFile(path_, width, height, encoded) != 0 || encoded.size() < 2) {
-            return -2;
-        }
-        photo.append(encoded, 2);
-    } else {
-        // A small photo that already had a position: its own bytes, its Exif block ours now.
-        std::ifstream in(path_, std::ios::binary);
-        const std::optional<JpegLayout> layout = ReadJpegLayout(in);
-        const std::optional<std::uint64_t> size = platform::FileSize(path_);
-        if (!size || *size > kMaxKeptFileBytes) {
-            return -2;
-        }
-        const std::optional<std::string> bytes = platform::ReadWholeFile(path_);
-        if (!layout || !layout->exif_offset || !bytes ||
-            *layout->exif_offset + layout->exif_size > bytes->size()) {
-            return -2;
-        }
-        const std::size_t from = *layout->exif_offset;
-        const std::size_t to = from + layout->exif_size;
-        photo.append(*bytes, 2, from - 2);
-        photo.append(*bytes, to);
+        int result = -3;
+        const bool written = platform::WriteFileAtomicWith(target_path, [&](int fd) {
+            result = ScaleJpegFile(path_, width, height, std::string_view(segment).substr(4), fd);
+            return result == 0;
+        });
+        return written ? 1 : result == -2 ? -2 : -3;
     }
+    // A small photo that already had a position: its own bytes, its Exif block ours now.
+    const std::optional<std::uint64_t> size = platform::FileSize(path_);
+    if (!size || *size > kMaxKeptFileBytes) {
+        return -2;
+    }
+    std::ifstream in(path_, std::ios::binary);
+    const std::optional<JpegLayout> layout = ReadJpegLayout(in);
+    const std::optional<std::string> bytes = platform::ReadWholeFile(path_);
+    if (!layout || !layout->exif_offset || !bytes ||
+        *layout->exif_offset + layout->exif_size > bytes->size()) {
+        return -2;
+    }
+    const std::size_t from = *layout->exif_offset;
+    const std::size_t to = from + layout->exif_size;
+    std::string photo = "\xFF\xD8" + segment;
+    photo.append(*bytes, 2, from - 2);
+    photo.append(*bytes, to);
     return platform::WriteFileAtomic(target_path, photo) ? 1 : -3;
 }
 

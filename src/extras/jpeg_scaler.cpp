@@ -3,14 +3,15 @@
 #include <algorithm>
 #include <csetjmp>
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
+#include <deque>
 #include <vector>
 
 // clang-format off
 #include <jpeglib.h>
 #include <jerror.h>
 // clang-format on
+
+#include "platform/files.h"
 
 namespace mapvale::extras {
 
@@ -33,18 +34,53 @@ void NoteWarning(j_common_ptr info, int level) {
         reinterpret_cast<ErrorManager*>(info->err)->ended_early = true;
     }
 }
+
 void QuietOutput(j_common_ptr /*info*/) {}
 
 void InstallErrorManager(ErrorManager& errors) {
     jpeg_std_error(&errors.base);
     errors.base.error_exit = JumpBack;
     errors.base.emit_message = NoteWarning;
-    errors.ended_early = false;
     errors.base.output_message = QuietOutput;
+    errors.ended_early = false;
+}
+
+// The encoder's output straight into a descriptor through a small buffer; a failed write ends
+// the encoding as a write error.
+struct FdDestination {
+    jpeg_destination_mgr base;
+    int fd;
+    JOCTET buffer[65536];
+};
+
+void StartOutput(j_compress_ptr info) {
+    auto* dest = reinterpret_cast<FdDestination*>(info->dest);
+    dest->base.next_output_byte = dest->buffer;
+    dest->base.free_in_buffer = sizeof dest->buffer;
+}
+
+boolean FlushFull(j_compress_ptr info) {
+    auto* dest = reinterpret_cast<FdDestination*>(info->dest);
+    if (!platform::WriteFully(
+            dest->fd,
+            std::string_view(reinterpret_cast<const char*>(dest->buffer), sizeof dest->buffer))) {
+        ERREXIT(info, JERR_FILE_WRITE);
+    }
+    StartOutput(info);
+    return TRUE;
+}
+
+void FlushRest(j_compress_ptr info) {
+    auto* dest = reinterpret_cast<FdDestination*>(info->dest);
+    const std::size_t used = sizeof dest->buffer - dest->base.free_in_buffer;
+    if (!platform::WriteFully(
+            dest->fd, std::string_view(reinterpret_cast<const char*>(dest->buffer), used))) {
+        ERREXIT(info, JERR_FILE_WRITE);
+    }
 }
 
 // Averages the rows and columns of the decoded picture down (or repeats them up) to the new
-// size, one decoded row at a time.
+// size, one decoded row at a time; finished rows wait until taken.
 class Resampler {
 public:
     Resampler(int source_width, int source_height, int width, int height)
@@ -52,17 +88,15 @@ public:
           width_(width),
           height_(height),
           column_start_(static_cast<std::size_t>(width) + 1),
-          sums_(std::size_t(width) * 3),
-          pixels_(std::size_t(width) * std::size_t(height) * 3) {
+          line_(static_cast<std::size_t>(width) * 3),
+          sums_(line_.size()) {
         for (int x = 0; x <= width; ++x) {
             column_start_[x] = Start(x, source_width, width);
         }
     }
 
-    // Takes decoded row `y` (RGB); whole rows of the new picture are written as they finish.
+    // Takes decoded row `y` (RGB).
     void AddRow(const unsigned char* row, int y) {
-        std::vector<unsigned>& line = line_;
-        line.assign(std::size_t(width_) * 3, 0);
         for (int x = 0; x < width_; ++x) {
             const int from = column_start_[x];
             const int to = std::max(from + 1, column_start_[x + 1]);
@@ -73,9 +107,9 @@ public:
                 b += row[s * 3 + 2];
             }
             const auto n = static_cast<unsigned>(to - from);
-            line[x * 3] = (r + n / 2) / n;
-            line[x * 3 + 1] = (g + n / 2) / n;
-            line[x * 3 + 2] = (b + n / 2) / n;
+            line_[x * 3] = (r + n / 2) / n;
+            line_[x * 3 + 1] = (g + n / 2) / n;
+            line_[x * 3 + 2] = (b + n / 2) / n;
         }
         while (next_ < height_) {
             const int from = Start(next_, source_height_, height_);
@@ -83,14 +117,14 @@ public:
             if (y < from) {
                 return;
             }
-            for (std::size_t i = 0; i < line.size(); ++i) {
-                sums_[i] += line[i];
+            for (std::size_t i = 0; i < line_.size(); ++i) {
+                sums_[i] += line_[i];
             }
             ++count_;
             if (y + 1 < to) {
                 return;
             }
-            unsigned char* out = &pixels_[std::size_t(next_) * std::size_t(width_) * 3];
+            std::vector<unsigned char>& out = ready_.emplace_back(line_.size());
             for (std::size_t i = 0; i < sums_.size(); ++i) {
                 out[i] = static_cast<unsigned char>((sums_[i] + count_ / 2) / count_);
                 sums_[i] = 0;
@@ -100,8 +134,10 @@ public:
         }
     }
 
-    bool complete() const { return next_ == height_; }
-    unsigned char* row(int y) { return &pixels_[std::size_t(y) * std::size_t(width_) * 3]; }
+    // The oldest finished row not yet taken, or null; valid until DropRow.
+    unsigned char* NextRow() { return ready_.empty() ? nullptr : ready_.front().data(); }
+    void DropRow() { ready_.pop_front(); }
+    bool complete() const { return next_ == height_ && ready_.empty(); }
 
 private:
     static int Start(int index, int source, int target) {
@@ -112,130 +148,132 @@ private:
     int width_;
     int height_;
     std::vector<int> column_start_;
-    std::vector<unsigned long long> sums_;
     std::vector<unsigned> line_;
+    std::vector<unsigned long long> sums_;
     unsigned count_ = 0;
     int next_ = 0;
-    std::vector<unsigned char> pixels_;
+    std::deque<std::vector<unsigned char>> ready_;
 };
 
-// Everything the two libjpeg passes share; made before the jump point and cleaned up after it,
-// so the jump back never skips a destructor.
+// Everything the conversion holds; made before the jump point, so the jump back skips no
+// destructor.
 struct Job {
-    std::FILE* file = nullptr;
+    std::FILE* source = nullptr;
     int width = 0;
     int height = 0;
-    Resampler* resampler = nullptr;
-    unsigned char* encoded = nullptr;
-    unsigned long encoded_size = 0;
+    std::string_view app1;
+    std::vector<unsigned char> row;
+    std::vector<Resampler> resampler;  // one, made once the decoded size is known
+    FdDestination destination{};
 };
 
-// The decoding pass: 0, or −2 on any failure.
-int Decode(Job& job, std::vector<unsigned char>& row_buffer,
-           std::vector<Resampler>& resampler_store) {
-    jpeg_decompress_struct info;
+// Decoding and encoding side by side: 0, −2 or −3.
+int Convert(Job& job) {
+    // Zeroed, so that destroying one not yet made does nothing.
+    jpeg_decompress_struct in{};
+    jpeg_compress_struct out{};
     ErrorManager errors;
     InstallErrorManager(errors);
-    info.err = &errors.base;
+    in.err = &errors.base;
+    out.err = &errors.base;
     if (setjmp(errors.back) != 0) {
-        jpeg_destroy_decompress(&info);
+        const bool write_failed = errors.base.msg_code == JERR_FILE_WRITE;
+        jpeg_destroy_decompress(&in);
+        jpeg_destroy_compress(&out);
+        return write_failed ? -3 : -2;
+    }
+    jpeg_create_decompress(&in);
+    jpeg_create_compress(&out);
+    jpeg_stdio_src(&in, job.source);
+    jpeg_read_header(&in, TRUE);
+    if (in.jpeg_color_space == JCS_CMYK || in.jpeg_color_space == JCS_YCCK ||
+        static_cast<long long>(in.image_width) * in.image_height > kMaxSourcePixels) {
+        jpeg_destroy_decompress(&in);
+        jpeg_destroy_compress(&out);
         return -2;
     }
-    jpeg_create_decompress(&info);
-    jpeg_stdio_src(&info, job.file);
-    jpeg_read_header(&info, TRUE);
-    if (info.jpeg_color_space == JCS_CMYK || info.jpeg_color_space == JCS_YCCK ||
-        static_cast<long long>(info.image_width) * info.image_height > kMaxSourcePixels) {
-        jpeg_destroy_decompress(&info);
-        return -2;
-    }
-    info.out_color_space = JCS_RGB;
+    in.out_color_space = JCS_RGB;
     // The smallest eighth whose picture still covers the new size.
-    info.scale_denom = 8;
+    in.scale_denom = 8;
     for (unsigned num = 1; num <= 8; ++num) {
-        info.scale_num = num;
-        jpeg_calc_output_dimensions(&info);
-        if (static_cast<int>(info.output_width) >= job.width &&
-            static_cast<int>(info.output_height) >= job.height) {
+        in.scale_num = num;
+        jpeg_calc_output_dimensions(&in);
+        if (static_cast<int>(in.output_width) >= job.width &&
+            static_cast<int>(in.output_height) >= job.height) {
             break;
         }
     }
-    jpeg_start_decompress(&info);
-    if (info.output_components != 3) {
-        jpeg_destroy_decompress(&info);
+    jpeg_start_decompress(&in);
+    if (in.output_components != 3) {
+        jpeg_destroy_decompress(&in);
+        jpeg_destroy_compress(&out);
         return -2;
     }
-    row_buffer.resize(std::size_t(info.output_width) * 3);
-    resampler_store.emplace_back(static_cast<int>(info.output_width),
-                                 static_cast<int>(info.output_height), job.width, job.height);
-    job.resampler = &resampler_store.back();
-    while (info.output_scanline < info.output_height) {
-        const int y = static_cast<int>(info.output_scanline);
-        JSAMPROW rows[1] = {row_buffer.data()};
-        if (jpeg_read_scanlines(&info, rows, 1) != 1) {
-            break;
-        }
-        job.resampler->AddRow(row_buffer.data(), y);
-    }
-    jpeg_finish_decompress(&info);
-    jpeg_destroy_decompress(&info);
-    return job.resampler->complete() && !errors.ended_early ? 0 : -2;
-}
+    job.row.resize(static_cast<std::size_t>(in.output_width) * 3);
+    job.resampler.emplace_back(static_cast<int>(in.output_width),
+                               static_cast<int>(in.output_height), job.width, job.height);
+    Resampler& resampler = job.resampler.front();
 
-// The encoding pass: 0, or −2 on any failure.
-int Encode(Job& job) {
-    jpeg_compress_struct info;
-    ErrorManager errors;
-    InstallErrorManager(errors);
-    info.err = &errors.base;
-    if (setjmp(errors.back) != 0) {
-        jpeg_destroy_compress(&info);
+    out.dest = &job.destination.base;
+    job.destination.base.init_destination = StartOutput;
+    job.destination.base.empty_output_buffer = FlushFull;
+    job.destination.base.term_destination = FlushRest;
+    out.image_width = static_cast<JDIMENSION>(job.width);
+    out.image_height = static_cast<JDIMENSION>(job.height);
+    out.input_components = 3;
+    out.in_color_space = JCS_RGB;
+    jpeg_set_defaults(&out);
+    jpeg_set_quality(&out, 100, TRUE);
+    out.write_JFIF_header = FALSE;
+    jpeg_start_compress(&out, TRUE);
+    jpeg_write_marker(&out, JPEG_APP0 + 1, reinterpret_cast<const JOCTET*>(job.app1.data()),
+                      static_cast<unsigned>(job.app1.size()));
+
+    while (in.output_scanline < in.output_height) {
+        const int y = static_cast<int>(in.output_scanline);
+        JSAMPROW rows[1] = {job.row.data()};
+        if (jpeg_read_scanlines(&in, rows, 1) != 1) {
+            break;
+        }
+        resampler.AddRow(job.row.data(), y);
+        while (unsigned char* ready = resampler.NextRow()) {
+            JSAMPROW written[1] = {ready};
+            jpeg_write_scanlines(&out, written, 1);
+            resampler.DropRow();
+        }
+    }
+    const bool whole = resampler.complete() && !errors.ended_early;
+    jpeg_finish_decompress(&in);
+    jpeg_destroy_decompress(&in);
+    if (!whole) {
+        // An unfinished picture is not ended as if it were complete.
+        jpeg_destroy_compress(&out);
         return -2;
     }
-    jpeg_create_compress(&info);
-    jpeg_mem_dest(&info, &job.encoded, &job.encoded_size);
-    info.image_width = static_cast<JDIMENSION>(job.width);
-    info.image_height = static_cast<JDIMENSION>(job.height);
-    info.input_components = 3;
-    info.in_color_space = JCS_RGB;
-    jpeg_set_defaults(&info);
-    jpeg_set_quality(&info, 100, TRUE);
-    info.write_JFIF_header = FALSE;
-    jpeg_start_compress(&info, TRUE);
-    while (info.next_scanline < info.image_height) {
-        JSAMPROW rows[1] = {job.resampler->row(static_cast<int>(info.next_scanline))};
-        jpeg_write_scanlines(&info, rows, 1);
-    }
-    jpeg_finish_compress(&info);
-    jpeg_destroy_compress(&info);
+    jpeg_finish_compress(&out);
+    jpeg_destroy_compress(&out);
     return 0;
 }
 
 }  // namespace
 
-int ScaleJpegFile(const std::string& source_path, int width, int height, std::string& out) {
-    if (width < 1 || height < 1) {
+int ScaleJpegFile(const std::string& source_path, int width, int height,
+                  std::string_view app1_payload, int out_fd) {
+    if (width < 1 || height < 1 || app1_payload.size() > 65533) {
         return -2;
     }
     Job job;
     job.width = width;
     job.height = height;
-    job.file = std::fopen(source_path.c_str(), "rb");
-    if (job.file == nullptr) {
+    job.app1 = app1_payload;
+    job.destination.fd = out_fd;
+    job.resampler.reserve(1);
+    job.source = std::fopen(source_path.c_str(), "rb");
+    if (job.source == nullptr) {
         return -2;
     }
-    std::vector<unsigned char> row;
-    std::vector<Resampler> resampler;
-    resampler.reserve(1);
-    int result = Decode(job, row, resampler);
-    std::fclose(job.file);
-    if (result == 0) {
-        result = Encode(job);
-    }
-    if (result == 0) {
-        out.assign(reinterpret_cast<const char*>(job.encoded), job.encoded_size);
-    }
-    std::free(job.encoded);
+    const int result = Convert(job);
+    std::fclose(job.source);
     return result;
 }
 
