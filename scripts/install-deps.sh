@@ -14,6 +14,8 @@ packages=(
     curl
     libcpp-httplib-dev
     libzip-dev
+    libjpeg62-turbo-dev
+    libexif-dev
     zip
     unzip
     libsystemd-dev

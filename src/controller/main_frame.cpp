@@ -11,6 +11,7 @@
 #include "catalog/package_list.h"
 #include "controller/controller_texts.h"
 #include "controller/install_rules.h"
+#include "controller/picroute_download.h"
 #include "controller/theme_download.h"
 #include "model/messages.h"
 #include "platform/files.h"
@@ -585,6 +586,14 @@ int CMainFrame::AnswerNotice(int answer) {
 
 int CMainFrame::DownloadTheme(const std::vector<ScriptValue>& arguments) {
     return ThemeDownload(state_, ui_).Run(arguments);
+}
+
+int CMainFrame::DownloadPicroute(const std::vector<ScriptValue>& arguments) {
+    return PicrouteDownload(state_, ui_).Run(arguments);
+}
+
+int CMainFrame::SavePhoto(const PhotoForm& form, const extras::GeoPhoto& photo) {
+    return PhotoSave(state_, ui_).Run(form, photo);
 }
 
 }  // namespace mapvale::controller

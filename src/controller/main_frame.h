@@ -14,6 +14,7 @@
 #include "controller/controller_state.h"
 #include "controller/frame_services.h"
 #include "controller/frame_ui.h"
+#include "controller/photo_save.h"
 #include "model/script_functions.h"
 #include "net/traffic_consent.h"
 #include "net/traffic_upload.h"
@@ -99,6 +100,10 @@ public:
     int AnswerNotice(int answer);
     // The map page's "ThemeDownload" (see ThemeDownload); `arguments` last first.
     int DownloadTheme(const std::vector<ScriptValue>& arguments);
+    // The photo board's "DownloadPicroute" (see PicrouteDownload); `arguments` last first.
+    int DownloadPicroute(const std::vector<ScriptValue>& arguments);
+    // The photo dialog's save (see PhotoSave): 1 when the dialog resets and closes.
+    int SavePhoto(const PhotoForm& form, const extras::GeoPhoto& photo);
 
     // Selection by the screens (device and drive lists). A drive letter not attached, or a
     // device not in the list, clears the selection. Refused while a job runs: the job keeps

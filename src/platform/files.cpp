@@ -170,6 +170,10 @@ bool WriteFully(int fd, std::string_view bytes) {
 }
 
 bool WriteFileAtomic(std::string_view path, std::string_view bytes) {
+    return WriteFileAtomicWith(path, [bytes](int fd) { return WriteFully(fd, bytes); });
+}
+
+bool WriteFileAtomicWith(std::string_view path, const std::function<bool(int fd)>& write) {
     const std::string target = NormalizePath(path);
     const std::size_t slash = target.rfind('/');
     const std::string folder = slash == std::string::npos ? "." : target.substr(0, slash + 1);
@@ -187,7 +191,7 @@ bool WriteFileAtomic(std::string_view path, std::string_view bytes) {
         ::umask(mask);
         ::fchmod(fd, 0666 & ~mask);
     }
-    bool ok = WriteFully(fd, bytes) && ::fsync(fd) == 0;
+    bool ok = write(fd) && ::fsync(fd) == 0;
     ok = (::close(fd) == 0) && ok;
     if (!ok || ::rename(temp.c_str(), target.c_str()) != 0) {
         ::unlink(temp.c_str());

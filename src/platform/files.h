@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -45,6 +46,9 @@ bool WriteFully(int fd, std::string_view bytes);
 // mix: a temporary file in the same folder, flushed to disk, renamed over the target, and the
 // folder flushed. False (old file intact, no temporary left) when anything fails.
 bool WriteFileAtomic(std::string_view path, std::string_view bytes);
+// The same with the bytes written by `write` into the temporary file's descriptor as they come;
+// nothing replaces the target unless `write` returns true.
+bool WriteFileAtomicWith(std::string_view path, const std::function<bool(int fd)>& write);
 // The whole content of a file, or nothing when it cannot be read.
 std::optional<std::string> ReadWholeFile(std::string_view path);
 

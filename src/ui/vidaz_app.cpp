@@ -11,6 +11,7 @@
 #include "model/messages.h"
 #include "ui/automation_server.h"
 #include "ui/automation_state.h"
+#include "ui/dlg_picroute.h"
 #include "ui/frame_pump.h"
 #include "ui/qt_frame_ui.h"
 #include "ui/termination_signals.h"
@@ -31,6 +32,8 @@ CVidazApp::CVidazApp(std::vector<std::string> arguments, AppServices services)
 }
 
 CVidazApp::~CVidazApp() {
+    // The photo dialog works on the controller: it goes first.
+    delete photo_dialog_.data();
     if (frame_) {
         frame_->Destroy();
     }
@@ -122,6 +125,7 @@ int CVidazApp::Exec() {
         QApplication::exec();
     }
     pump_->SetHandler(nullptr);
+    delete photo_dialog_.data();
     frame_->Destroy();
     return 0;
 }
@@ -143,11 +147,19 @@ void CVidazApp::MakeScriptFunctions() {
     if (!functions_.functions().empty()) {
         return;
     }
-    // The photo service's three answer 0 until it exists.
     UpdaterScriptHandlers handlers;
     handlers.theme_download = [this](const std::vector<ScriptValue>& arguments) {
         return frame_ ? frame_->DownloadTheme(arguments) : 0;
     };
+    handlers.download_picroute = [this](const std::vector<ScriptValue>& arguments) {
+        return frame_ ? frame_->DownloadPicroute(arguments) : 0;
+    };
+    handlers.set_coord = [this](int longitude, int latitude) {
+        if (photo_dialog_) {
+            photo_dialog_->SetCoord(longitude, latitude);
+        }
+    };
+    handlers.photo_dialog_open = [this] { OpenPhotoDialog(); };
     handlers.notice_answer = [this](int answer) {
         if (frame_) {
             frame_->AnswerNotice(answer);
@@ -174,6 +186,24 @@ void CVidazApp::SetUpBrowsers() {
         };
     }
     SetWebEnvironment(std::move(environment));
+}
+
+CDlgPicroute* CVidazApp::photo_dialog() const {
+    return photo_dialog_.data();
+}
+
+// Made once over the main screen and kept (hidden on close); made again only when the main
+// screen it belonged to is gone.
+void CVidazApp::OpenPhotoDialog() {
+    if (!frame_ || !ui_) {
+        return;
+    }
+    if (!photo_dialog_) {
+        photo_dialog_ = new CDlgPicroute(*frame_, *ui_, ui_->MainScreen());
+    }
+    photo_dialog_->show();
+    photo_dialog_->raise();
+    photo_dialog_->activateWindow();
 }
 
 }  // namespace mapvale::ui

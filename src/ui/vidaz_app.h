@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPointer>
 #include <QSize>
 #include <functional>
 #include <memory>
@@ -20,6 +21,7 @@ class CMainFrame;
 namespace mapvale::ui {
 
 class AutomationServer;
+class CDlgPicroute;
 class FramePump;
 class QtFrameUi;
 class TerminationSignals;
@@ -75,9 +77,12 @@ public:
     FramePump& pump() { return *pump_; }
     QtFrameUi* ui() { return ui_.get(); }
     controller::CMainFrame* frame() { return frame_.get(); }
+    // The photo dialog once a page opened it (null before).
+    CDlgPicroute* photo_dialog() const;
 
 private:
     void MakeScriptFunctions();
+    void OpenPhotoDialog();
     void SetUpBrowsers();
     QSize ScreenSize() const;
 
@@ -90,6 +95,7 @@ private:
     std::unique_ptr<controller::CMainFrame> frame_;
     std::unique_ptr<TerminationSignals> signals_;
     std::unique_ptr<AutomationServer> automation_;
+    QPointer<CDlgPicroute> photo_dialog_;
     bool ending_ = false;
 };
 

@@ -74,6 +74,11 @@ void StallingServer::Answer(const std::string& path, std::string body) {
     answers_[path] = std::move(body);
 }
 
+void StallingServer::AnswerRaw(const std::string& path, std::string raw) {
+    std::lock_guard lock(mutex_);
+    raw_answers_[path] = std::move(raw);
+}
+
 void StallingServer::StallWith(std::uint64_t announced, std::string sent) {
     std::lock_guard lock(mutex_);
     announced_ = announced;
@@ -140,14 +145,19 @@ void StallingServer::Serve(int fd) {
         const auto found = answers_.find(path);
         if (found != answers_.end()) {
             answered = true;
-            answer = found->second;
+            answer = "HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(found->second.size()) +
+                     "\r\nConnection: close\r\n\r\n" + found->second;
+        }
+        const auto raw = raw_answers_.find(path);
+        if (raw != raw_answers_.end()) {
+            answered = true;
+            answer = raw->second;
         }
         announced = announced_;
         sent = sent_;
     }
     if (answered) {
-        SendAll(fd, "HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(answer.size()) +
-                        "\r\nConnection: close\r\n\r\n" + answer);
+        SendAll(fd, answer);
         ::shutdown(fd, SHUT_WR);
         ::close(fd);
         return;

@@ -39,6 +39,9 @@ public:
 
     // Requests for `path` (without the query) get 200 and `body`; the connection then closes.
     void Answer(const std::string& path, std::string body);
+    // Requests for `path` get `raw` as it is (status line, headers, body; nothing added); the
+    // connection then closes.
+    void AnswerRaw(const std::string& path, std::string raw);
     // Held requests get a 200 announcing `announced` body bytes and then only `sent`.
     void StallWith(std::uint64_t announced, std::string sent);
     // Runs on the server's thread once a held request has been sent all it will get, with the
@@ -62,6 +65,7 @@ private:
     std::atomic<bool> stop_{false};
     std::atomic<std::size_t> held_{0};
     std::map<std::string, std::string> answers_;
+    std::map<std::string, std::string> raw_answers_;
     std::uint64_t announced_ = 0;
     std::string sent_;
     mutable std::mutex mutex_;

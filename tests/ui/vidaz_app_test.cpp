@@ -9,6 +9,9 @@
 #include "app/constants.h"
 #include "controller/controller_texts.h"
 #include "controller/main_frame.h"
+#include "controller/photo_save.h"
+#include "extras/datum_shift.h"
+#include "ui/dlg_picroute.h"
 #include "ui/frame_pump.h"
 #include "ui/qt_frame_fixture.h"
 #include "ui/qt_frame_ui.h"
@@ -149,13 +152,42 @@ TEST_F(VidazAppTest, SixFunctionsForWebPagesInTheirOrder) {
         EXPECT_EQ(functions.IdOf(names[id - 1]), id);
     }
     EXPECT_EQ(functions.IdOf("themedownload"), -1);
-    // The themes' and photos' functions are known and do nothing yet.
+    // The themes' and photos' functions are known and, without a controller, do nothing.
     for (int id = 1; id <= 4; ++id) {
         EXPECT_TRUE(functions.Invoke(id, {}));
     }
     // Without an open notice the answers do nothing, and still say 1.
     EXPECT_EQ(functions.functions()[4].handler({}), 1);
     EXPECT_EQ(functions.functions()[5].handler({}), 1);
+}
+
+TEST_F(VidazAppTest, ThePagesOpenOnePhotoDialogAndFillItsPosition) {
+    Serve();
+    StoreAutomaticSignIn();
+    CVidazApp updater({}, App());
+    ASSERT_FALSE(updater.InitInstance().has_value());
+    const ScriptFunctionList& functions = updater.functions();
+    // SetCoord before the dialog exists: nothing to fill.
+    EXPECT_TRUE(functions.Invoke(3, {std::int64_t{13'500'000}, std::int64_t{45'720'000}}));
+    EXPECT_EQ(updater.photo_dialog(), nullptr);
+    ASSERT_TRUE(functions.Invoke(4, {}));
+    CDlgPicroute* dialog = updater.photo_dialog();
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_TRUE(dialog->isVisible());
+    EXPECT_EQ(dialog->windowTitle(), QStringLiteral("Orla짱- Picroute"));
+    // The map's position (last argument first, as the page's call delivers it), in Bessel.
+    EXPECT_TRUE(functions.Invoke(3, {std::int64_t{13'500'000}, std::int64_t{45'720'000}}));
+    const extras::GeoPosition bessel = extras::Wgs84ToBessel({45'720'000, 13'500'000});
+    EXPECT_EQ(dialog->LongitudeText().toStdString(), controller::DegreesText(bessel.longitude));
+    EXPECT_EQ(dialog->LatitudeText().toStdString(), controller::DegreesText(bessel.latitude));
+    // Closed and opened again: the same dialog, emptied.
+    dialog->hide();
+    ASSERT_TRUE(functions.Invoke(4, {}));
+    EXPECT_EQ(updater.photo_dialog(), dialog);
+    EXPECT_TRUE(dialog->isVisible());
+    updater.RequestEnd();
+    EXPECT_EQ(updater.Exec(), 0);
+    EXPECT_EQ(updater.photo_dialog(), nullptr);
 }
 
 TEST_F(VidazAppTest, ACloseRequestWithoutAScreenEndsAtOnce) {

@@ -3,13 +3,15 @@
 // web panels and a page's alert; "signin": the sign-in, self-update and agreement dialogs;
 // "wizard": the easy-install wizard's pages and questions; "tray": the tray agent's icon in a
 // tray host, its menu, popups and notice window; "main": the install page's content list, the
-// settings dialog and their boxes; "themes": the map page's theme chooser and the theme
-// download's messages, into <folder>/extras/) into
+// settings dialog and their boxes; "extras": the photo dialog and the photo service's boxes;
+// "themes": the map page's theme chooser and the theme download's messages, into
+// <folder>/extras/ as well) into
 // <folder>/<set>/; every set when none is named.
 #include <QApplication>
 #include <QDir>
 #include <cstdio>
 
+#include "extras_gallery.h"
 #include "main_gallery.h"
 #include "shell_gallery.h"
 #include "signin_gallery.h"
@@ -28,7 +30,7 @@ int main(int argc, char** argv) {
     if (argc < 2) {
         std::fprintf(stderr,
                      "usage: mapvale-gallery <output folder> [skin] [shell] [web] [signin] "
-                     "[wizard] [tray] [main] [themes]\n");
+                     "[wizard] [tray] [main] [extras] [themes]\n");
         return 2;
     }
     QStringList sets;
@@ -38,7 +40,7 @@ int main(int argc, char** argv) {
     if (sets.isEmpty()) {
         sets = {QStringLiteral("skin"),   QStringLiteral("shell"),  QStringLiteral("web"),
                 QStringLiteral("signin"), QStringLiteral("wizard"), QStringLiteral("tray"),
-                QStringLiteral("main"),   QStringLiteral("themes")};
+                QStringLiteral("main"),   QStringLiteral("extras"), QStringLiteral("themes")};
     }
     mapvale::ui::InstallSkinFonts();
     const QString root = QString::fromLocal8Bit(argv[1]);
@@ -74,6 +76,10 @@ int main(int argc, char** argv) {
     if (sets.contains(QStringLiteral("main"))) {
         written += mapvale::gallery::WriteMainGallery(QDir(root).filePath("main"));
         expected += mapvale::gallery::MainGalleryPictureCount();
+    }
+    if (sets.contains(QStringLiteral("extras"))) {
+        written += mapvale::gallery::WriteExtrasGallery(QDir(root).filePath("extras"));
+        expected += mapvale::gallery::ExtrasGalleryPictureCount();
     }
     if (sets.contains(QStringLiteral("themes"))) {
         written += mapvale::gallery::WriteThemesGallery(QDir(root).filePath("extras"));

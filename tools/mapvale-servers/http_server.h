@@ -9,6 +9,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "mapvale-servers/fault_plan.h"
@@ -40,6 +41,10 @@ struct RequestState;
 // several at once.
 class HttpServer {
 public:
+    // A multipart POST body is read whole into `request.body` (up to 16 MiB), and its
+    // Content-Type is found under this name instead.
+    static constexpr std::string_view kRawContentType = "X-Raw-Content-Type";
+
     using Handler = std::function<void(const httplib::Request&, httplib::Response&)>;
 
     // `faults`, `log` (null for none) and `clock` must outlive the server.

@@ -8,6 +8,7 @@
 #include "mapvale-servers/download_notice.h"
 #include "mapvale-servers/fault_plan.h"
 #include "mapvale-servers/http_server.h"
+#include "mapvale-servers/picroute_api.h"
 #include "mapvale-servers/request_log.h"
 #include "mapvale-servers/serve_options.h"
 #include "mapvale-servers/sign_in_api.h"
@@ -156,6 +157,7 @@ int RunServe(const std::vector<std::string>& args, std::ostream& out, std::ostre
     std::optional<SignInApi> sign_in;
     std::optional<VersionQuery> versions;
     std::optional<ThemeApi> themes;
+    std::optional<PicrouteApi> picroute;
     FaultPlan faults(options.faults);
     HttpServer server(faults, log.get());
     server.SetFallback([&](const httplib::Request& request, httplib::Response& response) {
@@ -208,6 +210,8 @@ int RunServe(const std::vector<std::string>& args, std::ostream& out, std::ostre
         AddWebPages(server);
         themes.emplace(world->accounts, world->layout.Themes());
         themes->AddTo(server);
+        picroute.emplace(world->layout.folder);
+        picroute->AddTo(server);
     }
     out << "listening on " << listened.ToString() << std::endl;
     if (traffic_address) {

@@ -73,9 +73,42 @@ function record(name, args) {
   item.textContent = call;
   document.getElementById('calls').appendChild(item);
 }
-function setCenter() { record('setCenter', arguments); }
-function getCoord() { record('getCoord', arguments); }
-function setMapMovePhotoSearch() { record('setMapMovePhotoSearch', arguments); }
+// The map's centre in WGS 84, 1/360,000 degree; the marker shows it.
+window.mapCenter = [45720000, 13500000];
+function showCenter() {
+  document.getElementById('marker').textContent =
+      (window.mapCenter[0] / 360000).toFixed(6) + ', ' + (window.mapCenter[1] / 360000).toFixed(6);
+}
+function setCenter(longitude, latitude) {
+  record('setCenter', arguments);
+  window.mapCenter = [longitude, latitude];
+  showCenter();
+}
+function getCoord() {
+  record('getCoord', arguments);
+  window.external.SetCoord(window.mapCenter[0], window.mapCenter[1]);
+}
+function setMapMovePhotoSearch() {
+  record('setMapMovePhotoSearch', arguments);
+  loadBoard();
+}
+// The photo board: samples and posted photos, each fetched onto the card by the program.
+function loadBoard() {
+  fetch('/WMKproduct/picroute/board.mms').then(function (r) { return r.json(); })
+      .then(function (photos) {
+    var board = document.getElementById('board');
+    board.textContent = '';
+    photos.forEach(function (photo) {
+      var button = document.createElement('button');
+      button.id = 'photo-' + photo.name;
+      button.style.margin = '2px';
+      button.textContent = photo.name;
+      button.onclick = function () { window.external.DownloadPicroute(photo.url, photo.name, 0); };
+      board.appendChild(button);
+    });
+  }).catch(function () {});
+}
+window.addEventListener('load', function () { showCenter(); loadBoard(); });
 function closeUI() {
   record('closeUI', arguments);
   var chooser = document.getElementById('themes');
@@ -119,7 +152,11 @@ void AddWebPages(HttpServer& server) {
         const std::string d1 = RequestParameters(request).Get("D1");
         SetHtml(response, Page("지도",
                                "<p>D1 <span id=\"d1\" class=\"d1\">" + Escape(d1) + "</span></p>" +
-                                   ThemeChooser() + "<p id=\"status\"></p><ol id=\"calls\"></ol>",
+                                   "<p>지도 중심 <span id=\"marker\" class=\"d1\"></span> "
+                                   "<button id=\"picroute\" onclick=\"window.external."
+                                   "PhotoDialogOpen()\">Picroute</button></p>" +
+                                   ThemeChooser() + "<div id=\"board\"></div>" +
+                                   "<p id=\"status\"></p><ol id=\"calls\"></ol>",
                                kMapScript));
     });
 }
