@@ -106,14 +106,6 @@ CDlgMain::CDlgMain(controller::CMainFrame& frame) : ScreenWindow(frame, kBackgro
     RefreshStatus();
 }
 
-CDlgMain::~CDlgMain() {
-    if (map_ != nullptr) {
-        if (auto* qt_ui = dynamic_cast<QtFrameUi*>(&frame().ui())) {
-            qt_ui->SetMapPanel(nullptr);
-        }
-    }
-}
-
 // --- Layout and window behaviour ---
 
 QRect CDlgMain::StatusRect() const {

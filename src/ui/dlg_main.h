@@ -57,7 +57,6 @@ public:
     static constexpr int kGripSize = 12;
 
     explicit CDlgMain(controller::CMainFrame& frame);
-    ~CDlgMain() override;
 
     // --- What the controller asks of the screen ---
     void EnableStartButton() override;
