@@ -4,7 +4,9 @@
 #include <signal.h>
 #include <sys/stat.h>
 
+#include <QDeadlineTimer>
 #include <QProcess>
+#include <QThread>
 #include <filesystem>
 #include <fstream>
 
@@ -110,6 +112,27 @@ protected:
         ASSERT_TRUE(driver_.Do(Op("click", On("CDlgLogin", "1017"))));
     }
 
+    // The first visible message box or notice other than `previous` (which may still show for a
+    // moment after it was answered).
+    std::optional<QJsonObject> NextQuestion(const QJsonObject& previous, int timeout_ms) {
+        const QDeadlineTimer deadline(timeout_ms);
+        while (!deadline.hasExpired()) {
+            if (const auto answer = driver_.Ok(Op("snapshot"))) {
+                for (const QJsonValue& value : answer->value(QStringLiteral("windows")).toArray()) {
+                    const QJsonObject window = value.toObject();
+                    const QString kind = window.value(QStringLiteral("class")).toString();
+                    if ((kind == QStringLiteral("QMessageBox") ||
+                         kind == QStringLiteral("CDlgAlert")) &&
+                        window.value(QStringLiteral("visible")).toBool() && window != previous) {
+                        return window;
+                    }
+                }
+            }
+            QThread::msleep(100);
+        }
+        return std::nullopt;
+    }
+
     VirtualDisplay display_;
     std::string scope_ = "mapvale-e2e-" + std::to_string(::getpid());
     QString socket_ = QString::fromStdString(box_.Path("automation"));
@@ -195,6 +218,88 @@ TEST_F(MapvaleEndToEndTest, TheInstallersFirstRunAsksForTheDownloadFolder) {
     ASSERT_FALSE(folder.empty());
     EXPECT_EQ(folder.back(), '/');
     EXPECT_TRUE(std::filesystem::is_directory(folder));
+}
+
+TEST_F(MapvaleEndToEndTest, FromTheWizardToTheMainScreenAndAnInstallOntoTheCard) {
+    ServeWithTheProgram(/*offer_update=*/false);
+    const std::string card = box_.Path("card-E");
+    std::filesystem::create_directories(card + "/TSKN_Ver_Info");
+    std::ofstream(box_.Path("volumes.conf")) << "E: 1G " << card << "\n";
+    Start({QStringLiteral("-TRAINFO_AGREE")});
+    SignIn("hong", "1234");
+    ASSERT_TRUE(driver_.WaitForWindow(QStringLiteral("QMessageBox"), 120000));
+    ASSERT_TRUE(
+        driver_.Do(With(Op("answer", {{QStringLiteral("window"), QStringLiteral("QMessageBox")}}),
+                        "button", QStringLiteral("예"))));
+    ASSERT_TRUE(driver_.WaitForWindow(QStringLiteral("CDlgEasy22"), 120000));
+
+    // The option screen's button 3 hands over to the main screen.
+    ASSERT_TRUE(driver_.Do(Op("click", On("CDlgEasy22", "3"))));
+    ASSERT_TRUE(driver_.WaitForWindow(QStringLiteral("CDlgMain"), 60000));
+    WaitForState([](const QJsonObject& now) { return now.value(QStringLiteral("main")).toBool(); });
+
+    // The unit and its card on the install page, then its start button (the page's 6, not the
+    // screen's install tab).
+    ASSERT_TRUE(driver_.Do(With(Op("choose", On("CDlgMain", "321/1004")), "text",
+                                QStringLiteral("[Orvin] 그랜드 HX"))));
+    ASSERT_TRUE(driver_.Do(With(Op("choose", On("CDlgMain", "321/1023")), "index", 0)));
+    const QJsonObject chosen = WaitForState([](const QJsonObject& now) {
+        return now.value(QStringLiteral("device")).toString() == QStringLiteral("HX100") &&
+               now.value(QStringLiteral("drive")).toString() == QStringLiteral("E");
+    });
+    ASSERT_FALSE(chosen.isEmpty());
+    ASSERT_TRUE(driver_.Do(Op("click", On("CDlgMain", "321/6"))));
+
+    // The notice's own button goes ahead; any question on the way is answered as a user who
+    // wants the install; the job ends with its completion message.
+    QString ended;
+    QJsonObject previous;
+    for (int step = 0; step < 10 && ended.isEmpty(); ++step) {
+        const auto window = NextQuestion(previous, 180000);
+        ASSERT_TRUE(window) << "after "
+                            << previous.value(QStringLiteral("title")).toString().toStdString();
+        previous = *window;
+        if (window->value(QStringLiteral("class")).toString() == QStringLiteral("CDlgAlert")) {
+            // Its page answers once it has loaded and reached the program.
+            const QDeadlineTimer loaded(60000);
+            bool clicked = false;
+            while (!clicked && !loaded.hasExpired()) {
+                const auto result = driver_.Ok(
+                    With(Op("script", On("CDlgAlert", "1027")), "code",
+                         QStringLiteral("(document.getElementById('start') && window.external) ? "
+                                        "(document.getElementById('start').click(), 1) : 0")));
+                clicked = result && result->value(QStringLiteral("result")).toInt() == 1;
+                if (!clicked) {
+                    QThread::msleep(200);
+                }
+            }
+            ASSERT_TRUE(clicked);
+            continue;
+        }
+        const QJsonObject box = window->value(QStringLiteral("box")).toObject();
+        const QString caption = box.value(QStringLiteral("caption")).toString();
+        const QJsonArray buttons = box.value(QStringLiteral("buttons")).toArray();
+        const QString answer =
+            buttons.contains(QStringLiteral("예")) ? QStringLiteral("예") : QStringLiteral("확인");
+        ASSERT_TRUE(driver_.Do(
+            With(Op("answer", {{QStringLiteral("window"), QStringLiteral("QMessageBox")}}),
+                 "button", answer)))
+            << caption.toStdString();
+        if (caption == QStringLiteral("설치 완료")) {
+            ended = caption;
+        }
+    }
+    EXPECT_EQ(ended, QStringLiteral("설치 완료"));
+    const QJsonObject idle = WaitForState([](const QJsonObject& now) {
+        return now.value(QStringLiteral("job_running")).toInt() == 0;
+    });
+    EXPECT_EQ(idle.value(QStringLiteral("job_running")).toInt(), 0);
+    // The card holds the package with its version file.
+    bool version_file = false;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(card)) {
+        version_file = version_file || entry.path().filename() == "HX100.ver";
+    }
+    EXPECT_TRUE(version_file);
 }
 
 }  // namespace
