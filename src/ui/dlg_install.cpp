@@ -1,6 +1,7 @@
 #include "ui/dlg_install.h"
 
 #include <QLabel>
+#include <QPainter>
 #include <algorithm>
 #include <array>
 
@@ -14,6 +15,7 @@
 #include "ui/skin/image_combo.h"
 #include "ui/skin/product_image.h"
 #include "ui/skin/skin_fonts.h"
+#include "ui/skin/skin_image.h"
 #include "ui/web/web.h"
 
 namespace mapvale::ui {
@@ -109,6 +111,15 @@ CDlgInstall::CDlgInstall(controller::CMainFrame& frame, QWidget* parent)
     AddAnchor(spare, kMoveY | kStretchX);
     AddAnchor(start_, kMoveX | kMoveY);
     RefreshLists();
+}
+
+void CDlgInstall::paintEvent(QPaintEvent*) {
+    // Drawn for the page's first size; a larger page (a maximised screen) stretches it.
+    QPainter painter(this);
+    const QPixmap skin = SkinImage(kBackground);
+    if (!skin.isNull()) {
+        painter.drawPixmap(rect(), skin);
+    }
 }
 
 CImageButton* CDlgInstall::AddCheck(int id, int x, int y, std::string_view caption,

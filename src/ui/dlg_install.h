@@ -72,6 +72,7 @@ public:
 
 protected:
     void OnCommand(int id) override;
+    void paintEvent(QPaintEvent* event) override;
 
 private:
     void OnDeviceChosen(int row);

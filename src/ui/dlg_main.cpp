@@ -135,8 +135,8 @@ void CDlgMain::resizeEvent(QResizeEvent* event) {
 }
 
 void CDlgMain::paintEvent(QPaintEvent*) {
-    // The skin is drawn for 800 x 600: a larger window stretches its title band sideways and
-    // its body both ways.
+    // The skin is drawn for 800 x 600: a larger window stretches the title band's plain part
+    // sideways and the body both ways.
     QPainter painter(this);
     const QPixmap skin = SkinImage(kBackground);
     if (skin.isNull()) {
@@ -144,7 +144,11 @@ void CDlgMain::paintEvent(QPaintEvent*) {
         return;
     }
     const int band = std::min(kBackgroundBand, skin.height());
-    painter.drawPixmap(QRect(0, 0, width(), band), skin, QRect(0, 0, skin.width(), band));
+    // The band's left half holds the title and stays as drawn; its plain right half stretches.
+    const int title = skin.width() / 2;
+    painter.drawPixmap(QRect(0, 0, title, band), skin, QRect(0, 0, title, band));
+    painter.drawPixmap(QRect(title, 0, width() - title, band), skin,
+                       QRect(title, 0, skin.width() - title, band));
     painter.drawPixmap(QRect(0, band, width(), height() - band), skin,
                        QRect(0, band, skin.width(), skin.height() - band));
 }
