@@ -13,6 +13,7 @@
 
 #include "controller/controller_texts.h"
 #include "model/messages.h"
+#include "ui/dlg_env.h"
 #include "ui/dlg_install.h"
 #include "ui/dlg_login.h"
 #include "ui/dlg_main.h"
@@ -190,6 +191,17 @@ TEST_F(MainScreenTest, PlacesSizeMaximiseAndTabs) {
         EXPECT_TRUE(Find<CImageButton>(screen, tab)->DrawnPressed());
     }
 
+    // 9 opens the settings over the screen.
+    bool settings_shown = false;
+    {
+        auto watch = WhenModalOpens<CDlgEnv>([&](CDlgEnv* dialog) {
+            settings_shown = dialog->parentWidget() == screen;
+            dialog->reject();
+        });
+        Click(screen, CDlgMain::kSettings);
+    }
+    EXPECT_TRUE(settings_shown);
+
     // 2 asks the controller to close the program: its question, and No keeps it.
     QString caption;
     {
@@ -286,9 +298,17 @@ TEST_F(MainScreenTest, OptionsOptionPageChangeUserAndProductSite) {
     frame_->state().settings.big = 2;
     ASSERT_NE(profile_.GetProfileInt("USER", "BIG", 0), 2);
     bool open_while_asked = false;
+    screen->RefreshStatus();
+    const std::string strip_before = screen->Strip()->text;
+    ASSERT_NE(strip_before, "단말기를 선택해 주세요.");
+    std::string strip_while_asked;
     {
         auto sign_in = WhenModalOpens<CDlgLogin>([&](CDlgLogin* dialog) {
             open_while_asked = frame_->state().sign_in_dialog_open;
+            // The strip keeps what it showed while the sign-in dialog is open.
+            frame_->state().selected_device = nullptr;
+            screen->RefreshStatus();
+            strip_while_asked = screen->Strip()->text;
             const auto* id = dialog->findChild<QLineEdit*>(QStringLiteral("1015"));
             EXPECT_TRUE(WaitFor([&] { return id->isEnabled(); }));
             Click(dialog, 1017);
@@ -296,8 +316,11 @@ TEST_F(MainScreenTest, OptionsOptionPageChangeUserAndProductSite) {
         Click(screen, CDlgMain::kChangeUser);
     }
     EXPECT_TRUE(open_while_asked);
+    EXPECT_EQ(strip_while_asked, strip_before);
     EXPECT_FALSE(frame_->state().sign_in_dialog_open);
     EXPECT_EQ(frame_->state().selected_device, nullptr);
+    screen->RefreshStatus();
+    EXPECT_EQ(screen->Strip()->text, "단말기를 선택해 주세요.");
     EXPECT_EQ(screen->ShownPage(), page);
     EXPECT_TRUE(Find<CImageButton>(screen, CDlgMain::kInstallTab)->DrawnPressed());
     EXPECT_EQ(Find<QComboBox>(page, CDlgInstall::kDeviceBox)->currentIndex(), -1);
