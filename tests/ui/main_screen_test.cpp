@@ -111,7 +111,7 @@ TEST_F(MainScreenTest, PlacesSizeMaximiseAndTabs) {
     ASSERT_NE(screen, nullptr);
     EXPECT_EQ(screen->size(), QSize(800, 600));
     EXPECT_TRUE(screen->windowFlags().testFlag(Qt::FramelessWindowHint));
-    EXPECT_EQ(screen->windowTitle(), QStringLiteral("TSKN_Waymark+"));
+    EXPECT_EQ(screen->windowTitle(), QStringLiteral("Orvin Dalmar Waymark+"));
     const struct {
         int id;
         QPoint place;
