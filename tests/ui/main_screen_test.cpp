@@ -4,10 +4,12 @@
 
 #include <gmock/gmock.h>
 
+#include <QApplication>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QMouseEvent>
 #include <QScreen>
 #include <QTest>
 
@@ -140,6 +142,25 @@ TEST_F(MainScreenTest, PlacesSizeMaximiseAndTabs) {
     screen->resize(640, 480);
     EXPECT_EQ(screen->size(), QSize(800, 600));
 
+    // The bottom-right 12 x 12 square resizes it.
+    const auto drag = [&](QPoint from, QPoint by) {
+        const QPoint global = screen->mapToGlobal(from);
+        QMouseEvent press(QEvent::MouseButtonPress, from, global, Qt::LeftButton, Qt::LeftButton,
+                          {});
+        QApplication::sendEvent(screen, &press);
+        QMouseEvent move(QEvent::MouseMove, from + by, global + by, Qt::NoButton, Qt::LeftButton,
+                         {});
+        QApplication::sendEvent(screen, &move);
+        QMouseEvent release(QEvent::MouseButtonRelease, from + by, global + by, Qt::LeftButton,
+                            Qt::NoButton, {});
+        QApplication::sendEvent(screen, &release);
+    };
+    drag(QPoint(794, 594), QPoint(40, 30));
+    EXPECT_EQ(screen->size(), QSize(840, 630));
+    drag(QPoint(780, 580), QPoint(40, 30));  // outside the square: no resize
+    EXPECT_EQ(screen->size(), QSize(840, 630));
+    screen->resize(800, 600);
+
     // A double click below the caption band does nothing; in it, it maximises over the work area
     // and one pixel more, with the restore picture; again, the rectangle comes back.
     screen->move(40, 30);
@@ -159,6 +180,10 @@ TEST_F(MainScreenTest, PlacesSizeMaximiseAndTabs) {
         return reference.grab().toImage() == maximise->grab().toImage();
     };
     EXPECT_TRUE(shows(CDlgMain::kRestoreImage));
+    // Maximised, the corner does not resize.
+    const QRect maximised = screen->geometry();
+    drag(QPoint(maximised.width() - 6, maximised.height() - 6), QPoint(-40, -30));
+    EXPECT_EQ(screen->geometry(), maximised);
     // The controls that keep to the right edge went with it; the strip stretches at the bottom.
     EXPECT_EQ(Find<QWidget>(screen, CDlgMain::kClose)->x(), 767 + screen->width() - 800);
     EXPECT_EQ(Find<QWidget>(screen, CDlgMain::kStatus)->geometry().bottom(),
