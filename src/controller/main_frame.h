@@ -158,6 +158,10 @@ public:
     platform::MessageTarget& window() { return window_; }
     // The front end, for the screens' own questions and the desktop.
     FrameUi& ui() { return ui_; }
+    // The drives and the time the controller works with: the screens ask the same ones (the
+    // settings dialog's free space, the status strip's "now").
+    platform::Volumes& volumes() { return volumes_; }
+    const platform::Clock& clock() const { return clock_; }
 
 private:
     // Start-up pieces.

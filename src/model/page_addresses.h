@@ -7,8 +7,8 @@
 
 namespace mapvale {
 
-// Web pages the sign-in screen opens in the desktop's browser, by key, from the [Pages] section
-// of Info/Servers.ini (beside the [Servers] section ServerConfig reads):
+// Web pages the sign-in screen and the install page open in the desktop's browser, by key, from the
+// [Pages] section of Info/Servers.ini (beside the [Servers] section ServerConfig reads):
 //
 //   [Pages]
 //   find-id-ov = http://portal.example/find-id
@@ -23,6 +23,8 @@ public:
     static constexpr std::string_view kFindIdDl = "find-id-dl";
     static constexpr std::string_view kFindPasswordDl = "find-password-dl";
     static constexpr std::string_view kOrlaHome = "orla-home";
+    // The maker's product site (the install page's unit management).
+    static constexpr std::string_view kProductSite = "product-site";
 
     static std::optional<PageAddresses> Load(const std::string& path);
     static PageAddresses Parse(std::string_view text);

@@ -121,6 +121,22 @@ QWidget* AutomationInspector::FindWindow(const QString& name) {
 }
 
 QWidget* AutomationInspector::FindControl(QWidget* window, const QString& id) {
+    // "321/6": control 6 of the page 321 inside the window, where the window itself has a 6 too
+    // (the main screen's install tab and its install page's start button).
+    const qsizetype slash = id.indexOf(QLatin1Char('/'));
+    if (slash > 0) {
+        QWidget* page = FindControl(window, id.left(slash));
+        const QString inner = id.mid(slash + 1);
+        if (page == nullptr || !IsControlId(inner)) {
+            return nullptr;
+        }
+        for (QWidget* child : page->findChildren<QWidget*>(inner)) {
+            if (child->window() == window) {
+                return child;
+            }
+        }
+        return nullptr;
+    }
     if (window == nullptr || !IsControlId(id)) {
         return nullptr;
     }

@@ -213,7 +213,12 @@ void QtFrameUi::CreateMainScreen() {
     }
     main_screen_ = registry_.Create(ScreenRegistry::kMainScreen, *frame_);
     if (main_screen_) {
+        // Unlike the wizard's pages, the main screen keeps the title it gives itself.
+        const QString own_title = main_screen_->windowTitle();
         Present(main_screen_.data(), nullptr);
+        if (!own_title.isEmpty()) {
+            main_screen_->setWindowTitle(own_title);
+        }
     }
 }
 

@@ -5,6 +5,7 @@
 #include "ui/dlg_easy22.h"
 #include "ui/dlg_easy3.h"
 #include "ui/dlg_easy4.h"
+#include "ui/dlg_main.h"
 #include "ui/placeholder_screen.h"
 
 namespace mapvale::ui {
@@ -41,6 +42,8 @@ ScreenRegistry ScreenRegistry::Standard() {
     registry.Register(2, [](controller::CMainFrame& frame) { return new CDlgEasy2(frame); });
     registry.Register(3, [](controller::CMainFrame& frame) { return new CDlgEasy3(frame); });
     registry.Register(4, [](controller::CMainFrame& frame) { return new CDlgEasy4(frame); });
+    registry.Register(kMainScreen,
+                      [](controller::CMainFrame& frame) { return new CDlgMain(frame); });
     return registry;
 }
 

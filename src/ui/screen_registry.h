@@ -25,7 +25,7 @@ public:
 
     // Placeholders for every screen.
     static ScreenRegistry WithPlaceholders();
-    // The program's screens: the wizard's pages, a placeholder for the main screen.
+    // The program's screens: the wizard's pages and the main screen.
     static ScreenRegistry Standard();
 
 private:

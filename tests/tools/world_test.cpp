@@ -15,6 +15,7 @@
 #include "mapvale-servers/world_address.h"
 #include "mapvale-servers/world_settings.h"
 #include "mapvale-servers/world_update_server.h"
+#include "model/page_addresses.h"
 #include "model/server_config.h"
 #include "net/answer_envelope.h"
 #include "net/server_versions.h"
@@ -119,6 +120,21 @@ TEST_F(WorldTest, EverythingInItReadsAsTheClientReadsIt) {
     EXPECT_EQ(servers.HostText(ServerConfig::kRegistration), "127.0.0.1:18080");
     EXPECT_EQ(servers.HostText(ServerConfig::kContent), "127.0.0.1:18080");
     EXPECT_EQ(servers.HostText(ServerConfig::kTraffic), "127.0.0.1:10400");
+
+    // The install page's option pages of both lines, and the product site its [Pages] names.
+    for (const char* line : {"orla", "tarno"}) {
+        for (const char* page : {"Opt_Basic", "Opt_SD1G", "Opt_SD2G", "Opt_SD2G_LOW",
+                                 "Opt_SD2G_HIGH", "Opt_SD4G", "Opt_User", "Opt_Cam"}) {
+            EXPECT_TRUE(std::filesystem::exists(layout_.Content() + "/" + line +
+                                                "/Waymark/InstallInfoPlus/" + page + ".html"))
+                << line << " " << page;
+        }
+    }
+    const std::string product_site =
+        PageAddresses::Parse(Sandbox::Read(layout_.ServersIni())).Find(PageAddresses::kProductSite);
+    const std::string host = "http://127.0.0.1:18080";
+    ASSERT_EQ(product_site.rfind(host, 0), 0u) << product_site;
+    EXPECT_TRUE(std::filesystem::exists(layout_.Content() + product_site.substr(host.size())));
 }
 
 TEST_F(WorldTest, SameOptionsMakeTheSameContent) {

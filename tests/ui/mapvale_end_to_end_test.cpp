@@ -67,7 +67,7 @@ protected:
 
     // Serves the world, with the program itself in its program folder: a self-update restarts
     // the program folder's updater.
-    void ServeWithTheProgram(bool offer_update) {
+    void ServeWithTheProgram(bool offer_update, const std::vector<std::string>& serve = {}) {
         if (offer_update) {
             servers::WorldOptions options;
             options.folder = world_.folder;
@@ -78,8 +78,10 @@ protected:
         std::ofstream(world_.Accounts(), std::ios::app)
             << "\n[account eff]\npassword = pw\nletter = H\nname = 시험\nservice = F\n"
                "\n[vehicle]\nmodel = HX100\nproduct-line = HX-100\ncaption = 시험\nclass = AVN\n";
-        server_ = std::make_unique<testing::ServerProcess>(std::vector<std::string>{
-            "serve", "--world", world_.folder, "--request-log", box_.Path("requests.log")});
+        std::vector<std::string> arguments{"serve", "--world", world_.folder, "--request-log",
+                                           box_.Path("requests.log")};
+        arguments.insert(arguments.end(), serve.begin(), serve.end());
+        server_ = std::make_unique<testing::ServerProcess>(arguments);
         ASSERT_TRUE(server_->ok()) << server_->error();
         std::filesystem::copy(world_.ProgramFolder(), ProgramFolder(),
                               std::filesystem::copy_options::recursive);
@@ -114,6 +116,124 @@ protected:
         ASSERT_TRUE(driver_.Do(Op("click", On("CDlgLogin", "1017"))));
     }
 
+    // The first visible message box or notice other than `previous` (which may still show for a
+    // moment after it was answered).
+    std::optional<QJsonObject> NextQuestion(const QJsonObject& previous, int timeout_ms) {
+        const QDeadlineTimer deadline(timeout_ms);
+        while (!deadline.hasExpired()) {
+            if (const auto answer = driver_.Ok(Op("snapshot"))) {
+                for (const QJsonValue& value : answer->value(QStringLiteral("windows")).toArray()) {
+                    const QJsonObject window = value.toObject();
+                    const QString kind = window.value(QStringLiteral("class")).toString();
+                    if ((kind == QStringLiteral("QMessageBox") ||
+                         kind == QStringLiteral("CDlgAlert")) &&
+                        window.value(QStringLiteral("visible")).toBool() && window != previous) {
+                        return window;
+                    }
+                }
+            }
+            QThread::msleep(100);
+        }
+        return std::nullopt;
+    }
+
+    // The open notice's own start button, once its page has loaded and reached the program.
+    bool PressNoticeStart() {
+        const QDeadlineTimer loaded(60000);
+        while (!loaded.hasExpired()) {
+            const auto result = driver_.Ok(
+                With(Op("script", On("CDlgAlert", "1027")), "code",
+                     QStringLiteral("(document.getElementById('start') && window.external) ? "
+                                    "(document.getElementById('start').click(), 1) : 0")));
+            if (result && result->value(QStringLiteral("result")).toInt() == 1) {
+                return true;
+            }
+            QThread::msleep(200);
+        }
+        return false;
+    }
+
+    // Goes through what a start asks, as a user who wants the install: the notice page's own
+    // button, then 예 or 확인 on every box, until the box captioned `last` was answered; its
+    // caption, or empty when something else happened.
+    QString AnswerUntil(const QString& last) {
+        QJsonObject previous;
+        for (int step = 0; step < 10; ++step) {
+            const auto window = NextQuestion(previous, 180000);
+            if (!window) {
+                ADD_FAILURE() << "no question after "
+                              << previous.value(QStringLiteral("title")).toString().toStdString();
+                return {};
+            }
+            previous = *window;
+            if (window->value(QStringLiteral("class")).toString() == QStringLiteral("CDlgAlert")) {
+                if (!PressNoticeStart()) {
+                    ADD_FAILURE() << "the notice never answered";
+                    return {};
+                }
+                continue;
+            }
+            const QJsonObject box = window->value(QStringLiteral("box")).toObject();
+            const QString caption = box.value(QStringLiteral("caption")).toString();
+            const QJsonArray buttons = box.value(QStringLiteral("buttons")).toArray();
+            const QString answer = buttons.contains(QStringLiteral("예")) ? QStringLiteral("예")
+                                                                          : QStringLiteral("확인");
+            if (!driver_.Do(
+                    With(Op("answer", {{QStringLiteral("window"), QStringLiteral("QMessageBox")}}),
+                         "button", answer))) {
+                ADD_FAILURE() << "cannot answer " << caption.toStdString();
+                return {};
+            }
+            if (caption == last) {
+                return caption;
+            }
+        }
+        return {};
+    }
+
+    // The install page's unit HX100 and card E:.
+    void ChooseUnitAndCard() {
+        ASSERT_TRUE(driver_.Do(With(Op("choose", On("CDlgMain", "321/1004")), "text",
+                                    QStringLiteral("[Orvin] 그랜드 HX"))));
+        ASSERT_TRUE(driver_.Do(With(Op("choose", On("CDlgMain", "321/1023")), "index", 0)));
+        WaitForState([](const QJsonObject& now) {
+            return now.value(QStringLiteral("device")).toString() == QStringLiteral("HX100") &&
+                   now.value(QStringLiteral("drive")).toString() == QStringLiteral("E");
+        });
+    }
+
+    // Signed in with a card at E:, on the main screen.
+    std::string MainScreenWithACard() {
+        const std::string card = box_.Path("card-E");
+        std::filesystem::create_directories(card + "/TSKN_Ver_Info");
+        std::ofstream(box_.Path("volumes.conf")) << "E: 1G " << card << "\n";
+        Start({QStringLiteral("-TRAINFO_AGREE")});
+        SignIn("hong", "1234");
+        EXPECT_TRUE(driver_.WaitForWindow(QStringLiteral("QMessageBox"), 120000));
+        EXPECT_TRUE(driver_.Do(
+            With(Op("answer", {{QStringLiteral("window"), QStringLiteral("QMessageBox")}}),
+                 "button", QStringLiteral("예"))));
+        EXPECT_TRUE(driver_.WaitForWindow(QStringLiteral("CDlgEasy22"), 120000));
+        // The option screen's button 3 hands over to the main screen.
+        EXPECT_TRUE(driver_.Do(Op("click", On("CDlgEasy22", "3"))));
+        EXPECT_TRUE(driver_.WaitForWindow(QStringLiteral("CDlgMain"), 60000));
+        WaitForState(
+            [](const QJsonObject& now) { return now.value(QStringLiteral("main")).toBool(); });
+        return card;
+    }
+
+    static bool HasFile(const std::string& folder, const std::string& name) {
+        std::error_code failed;
+        for (auto walk = std::filesystem::recursive_directory_iterator(folder, failed);
+             !failed && walk != std::filesystem::recursive_directory_iterator();
+             walk.increment(failed)) {
+            if (walk->path().filename() == name) {
+                return true;
+            }
+        }
+        return false;
+    }
+
     // A virtual card of the HX100 with an older map at E:, plugged in before the program starts.
     std::string PlugOlderCard() {
         const std::string card = box_.Path("vcard");
@@ -126,7 +246,7 @@ protected:
 
     // Answers what the job asks on the way (boxes with their first button, "예" or "확인"; the
     // notice with its page's own start button) until the window `until` shows.
-    bool AnswerUntil(const QString& until, int timeout_ms) {
+    bool AnswerUntilShown(const QString& until, int timeout_ms) {
         const QDeadlineTimer deadline(timeout_ms);
         while (!deadline.hasExpired()) {
             const auto snapshot = driver_.Ok(Op("snapshot"), 10000);
@@ -234,7 +354,7 @@ TEST_F(MapvaleEndToEndTest, TheWizardTakesTheCardFromTheOptionPageToTheCompletio
                now.value(QStringLiteral("drive")).toString() == QLatin1String("E");
     });
     ASSERT_TRUE(driver_.Do(Op("click", On("CDlgEasy22", "1017")), 60000));
-    ASSERT_TRUE(AnswerUntil(QStringLiteral("CDlgEasy4"), 240000))
+    ASSERT_TRUE(AnswerUntilShown(QStringLiteral("CDlgEasy4"), 240000))
         << "shown: " << shown_.toStdString() << "; said: " << said_.toStdString() << "; state: "
         << QJsonDocument(driver_.Ok(Op("state")).value_or(QJsonObject())).toJson().toStdString();
     EXPECT_NE(std::find(asked_.begin(), asked_.end(), QStringLiteral("메모리카드 확인")),
@@ -276,6 +396,70 @@ TEST_F(MapvaleEndToEndTest, TheInstallersFirstRunAsksForTheDownloadFolder) {
     ASSERT_FALSE(folder.empty());
     EXPECT_EQ(folder.back(), '/');
     EXPECT_TRUE(std::filesystem::is_directory(folder));
+}
+
+TEST_F(MapvaleEndToEndTest, FromTheWizardToTheMainScreenAndAnInstallOntoTheCard) {
+    ServeWithTheProgram(/*offer_update=*/false);
+    const std::string card = MainScreenWithACard();
+    // The unit and its card on the install page, then its start button (the page's 6, not the
+    // screen's install tab).
+    ChooseUnitAndCard();
+    ASSERT_TRUE(driver_.Do(Op("click", On("CDlgMain", "321/6"))));
+
+    // The notice's own button goes ahead; any question on the way is answered as a user who
+    // wants the install; the job ends with its completion message.
+    const QString ended = AnswerUntil(QStringLiteral("설치 완료"));
+    EXPECT_EQ(ended, QStringLiteral("설치 완료"));
+    const QJsonObject idle = WaitForState([](const QJsonObject& now) {
+        return now.value(QStringLiteral("job_running")).toInt() == 0;
+    });
+    EXPECT_EQ(idle.value(QStringLiteral("job_running")).toInt(), 0);
+    // The card holds the package with its version file.
+    EXPECT_TRUE(HasFile(card, "HX100.ver"));
+}
+
+TEST_F(MapvaleEndToEndTest, ACancelledDownloadKeepsWhatItHasAndTheNextStartCompletes) {
+    // About ten seconds for the package, so that the download can be stopped halfway.
+    ServeWithTheProgram(/*offer_update=*/false, {"--throttle", "60000"});
+    const std::string card = MainScreenWithACard();
+    ChooseUnitAndCard();
+    ASSERT_TRUE(driver_.Do(Op("click", On("CDlgMain", "321/6"))));
+    // The notice, then the download under way.
+    const auto notice = driver_.WaitForWindow(QStringLiteral("CDlgAlert"), 120000);
+    ASSERT_TRUE(notice);
+    ASSERT_TRUE(PressNoticeStart());
+    const QJsonObject downloading = WaitForState([](const QJsonObject& now) {
+        return now.value(QStringLiteral("job_state")).toInt() == 5 &&
+               now.value(QStringLiteral("download_percent")).toInt() > 0;
+    });
+    ASSERT_LT(downloading.value(QStringLiteral("download_percent")).toInt(), 100);
+
+    // 취소 확인, Yes: the job stops; what reached the PC stays, and so does the card.
+    ASSERT_TRUE(driver_.Do(Op("click", On("CDlgMain", "321/6"))));
+    const auto question =
+        driver_.WaitForWindow(QStringLiteral("QMessageBox"), 60000, [](const QJsonObject& window) {
+            return window.value(QStringLiteral("box"))
+                       .toObject()
+                       .value(QStringLiteral("caption"))
+                       .toString() == QStringLiteral("취소 확인");
+        });
+    ASSERT_TRUE(question);
+    ASSERT_TRUE(
+        driver_.Do(With(Op("answer", {{QStringLiteral("window"), QStringLiteral("QMessageBox")}}),
+                        "button", QStringLiteral("예"))));
+    const QJsonObject stopped = WaitForState([](const QJsonObject& now) {
+        return now.value(QStringLiteral("job_running")).toInt() == 0;
+    });
+    const std::string package =
+        stopped.value(QStringLiteral("data_folder")).toString().toStdString() + "HX100";
+    ASSERT_TRUE(std::filesystem::is_directory(package));
+    EXPECT_FALSE(std::filesystem::is_empty(package));
+    EXPECT_TRUE(std::filesystem::is_directory(card));
+
+    // A new start completes.
+    ASSERT_TRUE(driver_.Do(Op("click", On("CDlgMain", "321/6"))));
+    EXPECT_EQ(AnswerUntil(QStringLiteral("설치 완료")), QStringLiteral("설치 완료"));
+    EXPECT_TRUE(HasFile(card, "HX100.ver"));
 }
 
 }  // namespace

@@ -10,13 +10,17 @@
 #include "controller/main_frame.h"
 #include "gallery_sheet.h"
 #include "gallery_wait.h"
+#include "page_server.h"
 #include "platform/profile.h"
 #include "platform/settings_store.h"
 #include "ui/dlg_env.h"
+#include "ui/dlg_install.h"
+#include "ui/dlg_main.h"
 #include "ui/frame_pump.h"
 #include "ui/list_class.h"
 #include "ui/qt_frame_ui.h"
 #include "ui/screen_registry.h"
+#include "ui/skin/image_button.h"
 #include "ui/web/movie_view.h"
 
 namespace mapvale::gallery {
@@ -95,10 +99,129 @@ void ShowChart(ui::CListClass& list, const DeviceEntry& device, const CardInfo* 
     Settle(600);
 }
 
+// The main screen over a controller that never starts, its pages served by a demo world: idle,
+// before, during and after a job, maximised, and each tab.
+void WriteMainScreenPictures(GalleryFolder& out, const QString& program_folder) {
+    PageServer pages;
+    QTemporaryDir work;
+    if (!pages.Start() || !work.isValid()) {
+        return;
+    }
+    platform::FileSettingsStore store(work.filePath(QStringLiteral("settings")).toStdString());
+    platform::Profile profile(store, std::string(app::kCompanyKey), std::string(app::kProfileName));
+    ui::FramePump pump;
+    ui::QtFrameUi frame_ui(pump, ui::ScreenRegistry::Standard());
+    controller::FrameServices services;
+    services.profile = &profile;
+    const std::string root = work.path().toStdString();
+    services.folder_defaults = {program_folder.toStdString(), root + "/data/"};
+    controller::CMainFrame frame(frame_ui, pump, std::move(services));
+    frame_ui.Attach(frame);
+    controller::ControllerState& state = frame.state();
+    state.settings.program_folder = program_folder.toStdString();
+    state.settings.data_folder = root + "/data/";
+    state.settings.company = "OV";
+    state.settings.user_id = "hong";
+    state.account_text = "홍길동";
+    state.account_kind = "H";
+    state.servers = pages.Servers();
+    DeviceEntry unit = Package();
+    unit.kind = 8;
+    unit.model_name = "HX100";
+    unit.caption = "그랜드 HX";
+    state.devices.push_back(unit);
+    DeviceEntry other;
+    other.kind = 2;
+    other.model_name = "HT300";
+    other.caption = "투어러 HT";
+    state.devices.push_back(other);
+    const std::string banner =
+        "http://" + pages.Address() + "/orla/Waymark/InstallInfoPlus/banner_s1.html";
+
+    const auto shoot = [&](ui::CDlgMain& screen, int settle_ms) {
+        screen.RefreshLists();
+        screen.RefreshStatus();
+        ShowLoaded(screen, settle_ms);
+        return Shoot(screen);
+    };
+    {
+        GallerySheet sheet(2);
+        ui::CDlgMain screen(frame);
+        screen.move(20, 20);
+        screen.NavigateBanner(banner);
+        sheet.Add(QStringLiteral("idle: no unit chosen"), shoot(screen, 900));
+
+        DeviceEntry& device = state.devices.front();
+        CardInfo card;
+        card.letter = 'E';
+        card.root = "/media/E/";
+        card.capacity_kb = 4u * 1024 * 1024;
+        card.free_kb = 3u * 1024 * 1024;
+        card.user_data_kb = 600u * 1024;
+        state.drives['E'] = card;
+        state.selected_drive = 'E';
+        state.selected_device = &device;
+        device.files[1].needs_download = 1;
+        device.files[1].downloaded_version = 0;
+        sheet.Add(QStringLiteral("before a job: unit and 4 GB card"), shoot(screen, 900));
+
+        state.job_running = 1;
+        device.busy = 1;
+        device.job_state = 5;
+        device.download_percent = 42;
+        device.install_percent = 31;
+        device.download_speed = 1830.0;
+        device.copy_speed = 950.0;
+        device.remaining_download_seconds = 1500;
+        device.remaining_copy_seconds = 900;
+        device.files[0].status = FileStatus::kOnCard;
+        device.files[1].status = FileStatus::kDownloading;
+        device.files[1].percent = 57;
+        device.files[2].status = FileStatus::kReconnecting;
+        device.files[3].status = FileStatus::kCopying;
+        device.files[3].percent = 64;
+        screen.SetStartButtonBitmap(429);
+        sheet.Add(QStringLiteral("during a job: download and copy"), shoot(screen, 600));
+
+        state.job_running = 0;
+        device.busy = 0;
+        device.job_state = 0;
+        for (FileEntry& file : device.files) {
+            file.status = FileStatus::kOnCard;
+            file.needs_download = 0;
+            file.downloaded_version = file.version;
+        }
+        screen.SetStartButtonBitmap(377);
+        sheet.Add(QStringLiteral("after the job"), shoot(screen, 600));
+        out.Save(sheet, QStringLiteral("main-screen.png"));
+
+        GallerySheet maximised(1);
+        screen.ToggleMaximise();
+        maximised.Add(QStringLiteral("maximised"), shoot(screen, 900));
+        screen.ToggleMaximise();
+        out.Save(maximised, QStringLiteral("main-screen-maximised.png"));
+
+        GallerySheet tabs(2);
+        const std::pair<int, const char*> tab_shots[] = {
+            {ui::CDlgMain::kMapTab, "tab 7: 지도컨텐츠"},
+            {ui::CDlgMain::kEtcTab, "tab 8: 부가컨텐츠"},
+            {ui::CDlgMain::kTarnoTab, "tab 12: 부가컨텐츠(Tarno)"},
+        };
+        for (const auto& [tab, label] : tab_shots) {
+            if (auto* button = screen.findChild<ui::CImageButton*>(QString::number(tab))) {
+                emit button->command(tab);
+            }
+            tabs.Add(QString::fromUtf8(label), shoot(screen, 1200));
+        }
+        out.Save(tabs, QStringLiteral("main-screen-tabs.png"));
+    }
+    frame.Destroy();
+}
+
 }  // namespace
 
 int MainGalleryPictureCount() {
-    return 4;
+    return 7;
 }
 
 QStringList WriteMainGallery(const QString& folder) {
@@ -248,6 +371,7 @@ QStringList WriteMainGallery(const QString& folder) {
         out.Save(sheet, QStringLiteral("boxes.png"));
     }
     frame.Destroy();
+    WriteMainScreenPictures(out, program_folder);
     return out.written();
 }
 

@@ -494,7 +494,10 @@ private:
                           list)) {
                 return false;
             }
-            for (const char* name : {"banner_s1.html", "banner_s2.html", "banner_e1.html"}) {
+            for (const char* name :
+                 {"banner_s1.html", "banner_s2.html", "banner_e1.html", "Opt_Basic.html",
+                  "Opt_SD1G.html", "Opt_SD2G.html", "Opt_SD2G_LOW.html", "Opt_SD2G_HIGH.html",
+                  "Opt_SD4G.html", "Opt_User.html", "Opt_Cam.html"}) {
                 if (!PutCp949(ContentPath(pages + "/" + name),
                               page(std::string(line.line) + " " + name))) {
                     return false;
@@ -511,9 +514,9 @@ private:
 
     template <typename Page>
     bool WriteSignInPages(const Page& page) {
-        for (const std::string_view key :
-             {PageAddresses::kFindIdOv, PageAddresses::kFindPasswordOv, PageAddresses::kFindIdDl,
-              PageAddresses::kFindPasswordDl, PageAddresses::kOrlaHome}) {
+        for (const std::string_view key : {PageAddresses::kFindIdOv, PageAddresses::kFindPasswordOv,
+                                           PageAddresses::kFindIdDl, PageAddresses::kFindPasswordDl,
+                                           PageAddresses::kOrlaHome, PageAddresses::kProductSite}) {
             if (!PutCp949(ContentPath(std::string(kSignInPages) + "/" + std::string(key) + ".html"),
                           page(std::string(key)))) {
                 return false;

@@ -60,11 +60,11 @@ std::string ServersIniText(const ListenAddress& address, const ListenAddress& tr
         text += std::string(role) + " = " + address.ToString() + "\n";
     }
     text += std::string(ServerConfig::kTraffic) + " = " + traffic.ToString() + "\n";
-    // The sign-in screen's pages, served by the world itself.
+    // The sign-in screen's and the install page's pages, served by the world itself.
     text += "\n[Pages]\n";
     for (const std::string_view key :
          {PageAddresses::kFindIdOv, PageAddresses::kFindPasswordOv, PageAddresses::kFindIdDl,
-          PageAddresses::kFindPasswordDl, PageAddresses::kOrlaHome}) {
+          PageAddresses::kFindPasswordDl, PageAddresses::kOrlaHome, PageAddresses::kProductSite}) {
         text += std::string(key) + " = http://" + address.ToString() + std::string(kSignInPages) +
                 "/" + std::string(key) + ".html\n";
     }
