@@ -59,23 +59,6 @@ protected:
         return qobject_cast<CDlgMain*>(qt_ui_->MainScreen());
     }
 
-    template <typename Control>
-    static Control* Find(QWidget* window, int id) {
-        auto* control = window->findChild<Control*>(QString::number(id));
-        EXPECT_NE(control, nullptr) << "control " << id;
-        return control;
-    }
-    static void Click(QWidget* window, int id) {
-        CImageButton* button = Find<CImageButton>(window, id);
-        ASSERT_NE(button, nullptr);
-        QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(3, 3));
-    }
-    static void Choose(QWidget* page, int id, int row) {
-        QComboBox* box = Find<QComboBox>(page, id);
-        ASSERT_NE(box, nullptr);
-        box->setCurrentIndex(row);
-        emit box->activated(row);
-    }
     int RowOf(const std::string& model) {
         int row = 0;
         for (const DeviceEntry& device : frame_->state().devices) {

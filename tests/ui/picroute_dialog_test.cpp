@@ -51,7 +51,8 @@ private:
     QTimer timer_;
 };
 
-void Click(QWidget& dialog, int id) {
+// A click in the middle of the image button `id`.
+void ClickMiddle(QWidget& dialog, int id) {
     auto* button = dialog.findChild<CImageButton*>(QString::number(id));
     ASSERT_NE(button, nullptr) << id;
     QTest::mouseClick(button, Qt::LeftButton);
@@ -116,7 +117,7 @@ TEST_F(QtFrameTest, ThePhotoDialogWorksWithTheMapPageThePortalAndTheCard) {
     EXPECT_FALSE(Child<QLineEdit>(*dialog, CDlgPicroute::kSubjectEdit)->isEnabled());
 
     // The map's position, asked for and shown in Bessel.
-    Click(*dialog, CDlgPicroute::kGetPosition);
+    ClickMiddle(*dialog, CDlgPicroute::kGetPosition);
     const extras::GeoPosition bessel = extras::Wgs84ToBessel({45'720'000, 13'500'000});
     ASSERT_TRUE(WaitFor(
         [&] {
@@ -128,7 +129,7 @@ TEST_F(QtFrameTest, ThePhotoDialogWorksWithTheMapPageThePortalAndTheCard) {
               QString::fromStdString(controller::DegreesText(bessel.latitude)));
 
     // A photo with its position: shown as read, and the map goes there in WGS 84.
-    Click(*dialog, CDlgPicroute::kOpen);
+    ClickMiddle(*dialog, CDlgPicroute::kOpen);
     EXPECT_EQ(dialog->PathText(), photo_path);
     EXPECT_EQ(dialog->LongitudeText(), QStringLiteral("129.075500"));
     EXPECT_EQ(dialog->LatitudeText(), QStringLiteral("35.179600"));
@@ -138,16 +139,16 @@ TEST_F(QtFrameTest, ThePhotoDialogWorksWithTheMapPageThePortalAndTheCard) {
     EXPECT_TRUE(WaitForScript(*map.browser(), "window.mapCalls.indexOf('" + center + "') >= 0"));
 
     // Posting on, the texts filled: saved, posted, copied, then reset and hidden.
-    Click(*dialog, CDlgPicroute::kWebPosting);
+    ClickMiddle(*dialog, CDlgPicroute::kWebPosting);
     EXPECT_TRUE(Child<QLineEdit>(*dialog, CDlgPicroute::kSubjectEdit)->isEnabled());
-    Click(*dialog, CDlgPicroute::kFirstCategory + 2);
+    ClickMiddle(*dialog, CDlgPicroute::kFirstCategory + 2);
     Child<QLineEdit>(*dialog, CDlgPicroute::kSubjectEdit)->setText(QStringLiteral("해운대"));
     Child<QLineEdit>(*dialog, CDlgPicroute::kLocationEdit)->setText(QStringLiteral("부산"));
     Child<QPlainTextEdit>(*dialog, CDlgPicroute::kContentsEdit)
         ->setPlainText(QStringLiteral("바다"));
     {
         BoxAnswerer boxes;
-        Click(*dialog, CDlgPicroute::kSave);
+        ClickMiddle(*dialog, CDlgPicroute::kSave);
         EXPECT_EQ(
             boxes.said,
             QStringList({QStringLiteral("처리 완료 | Picroute, 웹 게시를 완료하였습니다."),
@@ -181,7 +182,7 @@ TEST_F(QtFrameTest, ThePhotoDialogWorksWithTheMapPageThePortalAndTheCard) {
         [this] { return QString::fromStdString(box_.Write("png.jpg", "\x89PNG")); });
     {
         BoxAnswerer boxes;
-        Click(*dialog, CDlgPicroute::kOpen);
+        ClickMiddle(*dialog, CDlgPicroute::kOpen);
         EXPECT_EQ(boxes.said,
                   QStringList({QStringLiteral("로드 실패 | 이미지를 로드하는데 실패하였습니다.")}));
     }
@@ -194,7 +195,7 @@ TEST_F(QtFrameTest, ThePhotoDialogsTextsRefuseWhatTheUploadCannotCarry) {
     controller::CMainFrame& frame = StartedQtFrame();
     CDlgPicroute dialog(frame, *qt_ui_, nullptr);
     dialog.show();
-    Click(dialog, CDlgPicroute::kWebPosting);
+    ClickMiddle(dialog, CDlgPicroute::kWebPosting);
     auto* subject = Child<QLineEdit>(dialog, CDlgPicroute::kSubjectEdit);
     subject->setFocus();
     // Typed one character at a time: two bytes each in CP949, until the part is full.
@@ -212,11 +213,11 @@ TEST_F(QtFrameTest, ThePhotoDialogsTextsRefuseWhatTheUploadCannotCarry) {
     Child<QLineEdit>(dialog, CDlgPicroute::kLongitudeEdit)->setText(QStringLiteral("127"));
     Child<QLineEdit>(dialog, CDlgPicroute::kLatitudeEdit)->setText(QStringLiteral("37.5"));
     Child<QLineEdit>(dialog, CDlgPicroute::kLocationEdit)->setText(QStringLiteral("부산"));
-    Click(dialog, CDlgPicroute::kFirstCategory);
-    Click(dialog, CDlgPicroute::kCopyToCard);
+    ClickMiddle(dialog, CDlgPicroute::kFirstCategory);
+    ClickMiddle(dialog, CDlgPicroute::kCopyToCard);
     {
         BoxAnswerer boxes;
-        Click(dialog, CDlgPicroute::kSave);
+        ClickMiddle(dialog, CDlgPicroute::kSave);
         EXPECT_EQ(boxes.said, QStringList({QStringLiteral("TSKN_Waymark+ | 좌표 정보 저장 오류가 "
                                                           "발생했습니다. [-2]\n")}));
     }
@@ -225,7 +226,7 @@ TEST_F(QtFrameTest, ThePhotoDialogsTextsRefuseWhatTheUploadCannotCarry) {
     EXPECT_EQ(dialog.Category(), 0);
     EXPECT_FALSE(subject->text().isEmpty());
     // Closing resets and hides.
-    Click(dialog, CDlgPicroute::kClose);
+    ClickMiddle(dialog, CDlgPicroute::kClose);
     EXPECT_FALSE(dialog.isVisible());
     EXPECT_TRUE(subject->text().isEmpty());
     EXPECT_FALSE(dialog.WebPosting());

@@ -4,7 +4,9 @@
 // clock) with the real Qt front end instead of the scripted one.
 
 #include <QAbstractButton>
+#include <QComboBox>
 #include <QMessageBox>
+#include <QTest>
 #include <memory>
 #include <string>
 #include <vector>
@@ -13,6 +15,7 @@
 #include "controller/frame_fixture.h"
 #include "ui/frame_pump.h"
 #include "ui/qt_frame_ui.h"
+#include "ui/skin/image_button.h"
 #include "ui/when_modal_opens.h"
 
 namespace mapvale::ui::test {
@@ -59,6 +62,27 @@ protected:
         controller::CMainFrame& frame = MakeQtFrame();
         frame.OnCreate();
         return frame;
+    }
+
+    // The control `id` of a window or page (a test failure when there is none).
+    template <typename Control>
+    static Control* Find(QWidget* window, int id) {
+        auto* control = window->findChild<Control*>(QString::number(id));
+        EXPECT_NE(control, nullptr) << "control " << id;
+        return control;
+    }
+    // A click on the image button `id`, as the user makes it.
+    static void Click(QWidget* window, int id) {
+        CImageButton* button = Find<CImageButton>(window, id);
+        ASSERT_NE(button, nullptr);
+        QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(3, 3));
+    }
+    // Picks row `row` of a box as the user does.
+    static void Choose(QWidget* window, int id, int row) {
+        QComboBox* box = Find<QComboBox>(window, id);
+        ASSERT_NE(box, nullptr);
+        box->setCurrentIndex(row);
+        emit box->activated(row);
     }
 
     // Presses the button of the open box labelled `label`.

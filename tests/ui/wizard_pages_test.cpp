@@ -66,24 +66,6 @@ protected:
     Page* Current() {
         return qobject_cast<Page*>(qt_ui_->CurrentWizardScreen());
     }
-    template <typename Control>
-    static Control* Find(QWidget* page, int id) {
-        auto* control = page->findChild<Control*>(QString::number(id));
-        EXPECT_NE(control, nullptr) << "control " << id;
-        return control;
-    }
-    static void Click(QWidget* page, int id) {
-        CImageButton* button = Find<CImageButton>(page, id);
-        ASSERT_NE(button, nullptr);
-        QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(3, 3));
-    }
-    // Picks row `row` of a box as the user does.
-    static void Choose(QWidget* page, int id, int row) {
-        QComboBox* box = Find<QComboBox>(page, id);
-        ASSERT_NE(box, nullptr);
-        box->setCurrentIndex(row);
-        emit box->activated(row);
-    }
     static QString Line(QWidget* page, int id) {
         const QLabel* label = Find<QLabel>(page, id);
         return label != nullptr ? label->text() : QString();

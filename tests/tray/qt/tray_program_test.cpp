@@ -50,8 +50,11 @@ protected:
         const auto set = [this](const char* name, const std::string& value) {
             environment_.insert(QString::fromLatin1(name), QString::fromStdString(value));
         };
+        // On the X display the GL and X libraries load driver modules and unload them again;
+        // what those keep cannot be told from our leaks (no module name is left), so leak checks
+        // stay with the offscreen tests of the same code.
         set("ASAN_OPTIONS", environment_.value(QStringLiteral("ASAN_OPTIONS")).toStdString() +
-                                ":new_delete_type_mismatch=0");
+                                ":new_delete_type_mismatch=0:detect_leaks=0");
         set("LSAN_OPTIONS", "suppressions=" MAPVALE_LSAN_SUPPRESSIONS ":print_suppressions=0");
         set("MAPVALE_SETTINGS_DIR", box_.Path("settings"));
         set("MAPVALE_INSTANCE_SCOPE", scope_);
