@@ -50,11 +50,18 @@ if(MAPVALE_UI)
             DESTINATION "${CMAKE_INSTALL_DATADIR}/icons" COMPONENT mapvale)
 endif()
 
+# Debian's place for the changes: compressed without a time stamp, so every build is the same.
+set(changelog "${CMAKE_BINARY_DIR}/desktop/changelog.gz")
+execute_process(COMMAND gzip -9nc "${PROJECT_SOURCE_DIR}/resources/desktop/changelog"
+                OUTPUT_FILE "${changelog}" COMMAND_ERROR_IS_FATAL ANY)
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
+             "${PROJECT_SOURCE_DIR}/resources/desktop/changelog")
 install(FILES "${PROJECT_SOURCE_DIR}/README.md" "${PROJECT_SOURCE_DIR}/resources/desktop/copyright"
+              "${changelog}"
         DESTINATION "${CMAKE_INSTALL_DATADIR}/doc/mapvale" COMPONENT mapvale)
 if(TARGET mapvale-servers)
     install(FILES "${PROJECT_SOURCE_DIR}/tools/mapvale-servers/README.md"
-                  "${PROJECT_SOURCE_DIR}/resources/desktop/copyright"
+                  "${PROJECT_SOURCE_DIR}/resources/desktop/copyright" "${changelog}"
             DESTINATION "${CMAKE_INSTALL_DATADIR}/doc/mapvale-servers" COMPONENT mapvale-servers)
 endif()
 

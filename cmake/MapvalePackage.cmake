@@ -6,7 +6,6 @@ set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME mapvale)
 set(CPACK_PACKAGE_VENDOR "Mapvale")
 set(CPACK_PACKAGE_VERSION "${PROJECT_VERSION}")
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Desktop updater for in-car navigation units")
 set(CPACK_PACKAGE_CONTACT "Mapvale maintainers <maintainers@mapvale.invalid>")
 set(CPACK_PACKAGING_INSTALL_PREFIX "${CMAKE_INSTALL_PREFIX}")
 # The /etc files are installed by absolute path.
@@ -24,9 +23,11 @@ set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${CPACK_PACKAGE_CONTACT}")
 
 set(CPACK_DEBIAN_MAPVALE_PACKAGE_NAME mapvale)
+# The first line is the synopsis; the others stay within 80 columns.
 set(CPACK_DEBIAN_MAPVALE_DESCRIPTION "Desktop updater for in-car navigation units
- Signs in with the brand portal's account, finds the unit's memory card, downloads the newest map
- package and writes it onto the card. Includes the tray agent that checks for new versions.")
+Signs in with the brand portal's account, finds the unit's memory card,
+downloads the newest map package and writes it onto the card. Includes the
+tray agent that checks for new versions.")
 # The skin's fonts; the web engine's helper process and the display plugins are loaded at run
 # time, which dpkg-shlibdeps cannot see.
 set(CPACK_DEBIAN_MAPVALE_PACKAGE_DEPENDS "fonts-nanum, libqt6webenginecore6-bin, qt6-qpa-plugins")
@@ -35,8 +36,8 @@ set(CPACK_DEBIAN_MAPVALE_PACKAGE_CONTROL_EXTRA "${CMAKE_BINARY_DIR}/debian/conff
 
 set(CPACK_DEBIAN_MAPVALE-SERVERS_PACKAGE_NAME mapvale-servers)
 set(CPACK_DEBIAN_MAPVALE-SERVERS_DESCRIPTION "Stand-in servers for the Mapvale updater
- Serves a demo world (accounts, map packages, program updates, traffic information) on loopback,
- for trying the updater without the maker's servers.")
+Serves a demo world (accounts, map packages, program updates, traffic
+information) on loopback, for trying the updater without the maker's servers.")
 
 set(conffiles "")
 if(MAPVALE_PACKAGE_MANAGED)

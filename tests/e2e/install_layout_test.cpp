@@ -123,6 +123,7 @@ protected:
         for (const char* doc : {"mapvale", "mapvale-servers"}) {
             expected[Prefix() + "/share/doc/" + doc + "/README.md"] = File(0644);
             expected[Prefix() + "/share/doc/" + doc + "/copyright"] = File(0644);
+            expected[Prefix() + "/share/doc/" + doc + "/changelog.gz"] = File(0644);
         }
         if (MAPVALE_INSTALLS_UI) {
             for (const char* program : {"Mapvale", "MapvaleTray"}) {
