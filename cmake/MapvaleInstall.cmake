@@ -52,6 +52,7 @@ endif()
 
 # Debian's place for the changes: compressed without a time stamp, so every build is the same.
 set(changelog "${CMAKE_BINARY_DIR}/desktop/changelog.gz")
+file(MAKE_DIRECTORY "${CMAKE_BINARY_DIR}/desktop")
 execute_process(COMMAND gzip -9nc "${PROJECT_SOURCE_DIR}/resources/desktop/changelog"
                 OUTPUT_FILE "${changelog}" COMMAND_ERROR_IS_FATAL ANY)
 set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
