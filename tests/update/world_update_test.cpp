@@ -153,8 +153,8 @@ TEST_F(WorldUpdateTest, APackageManagedFolderAsksForNoPatchListAndChangesNothing
     for (const UpdateRole role : kBothRoles) {
         SCOPED_TRACE(RoleName(role));
         UpdateJob job(Setup(role, program));
-        // The path both programs take at start-up and in the daily check; a root user may write
-        // the folder, so the write test alone would let the update through.
+        // The updater's start-up check (the agent's daily one runs the same Check); a root user
+        // may write the folder, so the write test alone would let the update through.
         test::FakeElevation writable(true);
         const CheckDecision decision = CheckForUpdates(job, &writable);
         EXPECT_EQ(decision.action, CheckAction::kContinue);
