@@ -80,4 +80,29 @@ if(MAPVALE_PACKAGE_MANAGED)
         message(STATUS \"Installing: \${link} -> ${target}\")
         file(CREATE_LINK \"${target}\" \"\${link}\" SYMBOLIC)"
         COMPONENT mapvale)
+
+    # The updater will not start without the package list, and a packaged install never receives
+    # one through its self-update. It belongs with the server hosts: the categories are the
+    # content servers' own. The default is the list of the stand-in servers' demo world, the only
+    # content servers this project knows; an administrator pointing the hosts elsewhere replaces it.
+    if(NOT TARGET mapvale-servers)
+        message(FATAL_ERROR "A package-managed install ships the stand-in world's package list: "
+                            "it needs the mapvale-servers program")
+    endif()
+    set(world "${CMAKE_BINARY_DIR}/package-world")
+    set(package_list "${world}/program/Info/PackageInfo.txt")
+    add_custom_command(OUTPUT "${package_list}"
+                       COMMAND "${CMAKE_COMMAND}" -E rm -rf "${world}"
+                       COMMAND mapvale-servers world --out "${world}"
+                       DEPENDS mapvale-servers
+                       COMMENT "The stand-in world's package list for /etc/mapvale")
+    add_custom_target(mapvale_package_list ALL DEPENDS "${package_list}")
+    install(FILES "${package_list}" DESTINATION "${MAPVALE_CONFIG_DIR}" COMPONENT mapvale)
+    file(RELATIVE_PATH target "${MAPVALE_INSTALL_FULL_DIR}/Info"
+         "${MAPVALE_CONFIG_DIR}/PackageInfo.txt")
+    install(CODE "
+        set(link \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${MAPVALE_INSTALL_DIR}/Info/PackageInfo.txt\")
+        message(STATUS \"Installing: \${link} -> ${target}\")
+        file(CREATE_LINK \"${target}\" \"\${link}\" SYMBOLIC)"
+        COMPONENT mapvale)
 endif()

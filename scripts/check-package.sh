@@ -55,9 +55,9 @@ done
 grep -q '^traffic listening on' "$work/servers.out" || { echo "the servers did not start" >&2; exit 1; }
 
 # The program folder's Servers.ini is a relative link into etc/, which resolves inside the
-# unpacked root: the world's hosts go where an administrator would put them.
+# unpacked root: the world's hosts go where an administrator would put them. The package list
+# the package ships is the default world's, so the card update also proves it.
 cp "$work/world/program/Info/Servers.ini" "$work/root/etc/mapvale/Servers.ini"
-cp "$work/world/program/Info/PackageInfo.txt" "$usr/lib/mapvale/Info/"
 
 card="$work/card"
 mkdir -p "$card/TSKN_Ver_Info" "$card/BackUp" "$card/Orla/MapData"

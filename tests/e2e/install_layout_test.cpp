@@ -145,10 +145,12 @@ protected:
         }
         if (MAPVALE_INSTALLS_PACKAGE_MANAGED) {
             expected[programs + "/Info/package-managed"] = File(0644);
-            expected[Sysconf() + "/mapvale/Servers.ini"] = File(0644);
-            fs::path target = fs::path("/" + Sysconf() + "/mapvale/Servers.ini")
-                                  .lexically_relative("/" + programs + "/Info");
-            expected[programs + "/Info/Servers.ini"] = Link(target.string());
+            for (const char* name : {"Servers.ini", "PackageInfo.txt"}) {
+                expected[Sysconf() + "/mapvale/" + name] = File(0644);
+                const fs::path target = fs::path("/" + Sysconf() + "/mapvale/" + name)
+                                            .lexically_relative("/" + programs + "/Info");
+                expected[programs + "/Info/" + name] = Link(target.string());
+            }
         }
         return expected;
     }
