@@ -24,13 +24,17 @@ function(mapvale_add_library name)
 endfunction()
 
 # mapvale_add_program(<name> SOURCES ... DEPS ...)
-# A program staged into the program folder of the build tree and installed beside Info/.
+# A program staged into the program folder of the build tree and installed beside Info/, in the
+# install component COMPONENT (default: the programs' own, mapvale).
 function(mapvale_add_program name)
-    cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
+    cmake_parse_arguments(ARG "" "COMPONENT" "SOURCES;DEPS" ${ARGN})
+    if(NOT ARG_COMPONENT)
+        set(ARG_COMPONENT mapvale)
+    endif()
     add_executable(${name} ${ARG_SOURCES})
     target_link_libraries(${name} PRIVATE ${ARG_DEPS} mapvale_options)
     add_dependencies(${name} mapvale_program_files)
-    install(TARGETS ${name} RUNTIME DESTINATION "${MAPVALE_INSTALL_DIR}")
+    install(TARGETS ${name} RUNTIME DESTINATION "${MAPVALE_INSTALL_DIR}" COMPONENT ${ARG_COMPONENT})
 endfunction()
 
 # mapvale_add_test(<name> SOURCES ... DEPS ...)

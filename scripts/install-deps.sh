@@ -29,6 +29,7 @@ packages=(
     xauth
     trayer
     xdotool
+    desktop-file-utils
 )
 
 missing=()

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/app_settings.h"
+#include "app/picture_folder.h"
 #include "platform/clock.h"
 #include "platform/formatter.h"
 #include "platform/instance.h"
@@ -38,6 +39,10 @@ struct FrameServices {
     platform::Sleeper* worker_sleeper = nullptr;
     // Whether the network is up for a host; null: the HTTP client's own check.
     std::function<bool(std::string_view host)> connectivity;
+    // Whether the user may write the program folder's Product/; null: the real test. When not,
+    // product pictures go to `picture_cache_folder` (empty: app::PictureCacheFolder()).
+    app::FolderWriteTest may_write_folder;
+    std::string picture_cache_folder;
 };
 
 }  // namespace mapvale::controller

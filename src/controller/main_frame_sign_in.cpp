@@ -2,6 +2,7 @@
 // reminder, the versions of every device), and the rotating banners.
 
 #include "app/constants.h"
+#include "app/picture_folder.h"
 #include "app/settings_io.h"
 #include "catalog/package_step.h"
 #include "catalog/pc_state.h"
@@ -40,10 +41,13 @@ int CMainFrame::RunSignIn(const std::string& user_id, const std::string& brand_c
     };
     // A failed attempt keeps the devices, user and consent of the last one.
     std::list<DeviceEntry> devices;
-    const int signed_in =
-        net::SignIn(result, devices, user_id, brand_code, password,
-                    state_.settings.program_folder + std::string(app::kProductFolder),
-                    state_.servers, web_, hooks);
+    const std::string pictures = app::ProductPictureFolder(state_.settings.program_folder,
+                                                           services_.picture_cache_folder.empty()
+                                                               ? app::PictureCacheFolder()
+                                                               : services_.picture_cache_folder,
+                                                           services_.may_write_folder);
+    const int signed_in = net::SignIn(result, devices, user_id, brand_code, password, pictures,
+                                      state_.servers, web_, hooks);
     if (signed_in != 1) {
         state_.sign_in_error = result.message;
         if (user_id.empty()) {

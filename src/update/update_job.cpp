@@ -6,6 +6,7 @@
 #include "app/constants.h"
 #include "model/messages.h"
 #include "platform/files.h"
+#include "update/package_managed.h"
 #include "update/patch_install.h"
 #include "update/patch_list.h"
 
@@ -54,11 +55,17 @@ void UpdateJob::DeleteOldPrograms() {
 }
 
 int UpdateJob::Check() {
-    local_ = ReadLocalPatchList(program_folder_ + std::string(app::kUpdateListFile));
-    DeleteOldPrograms();
     server_.clear();
     outcomes_.clear();
     show_dialog_ = false;
+    // The package manager brings new versions of a packaged install; the folder is not ours to
+    // change, and asking the server would only end in an elevated restart of the whole program.
+    if (IsPackageManaged(program_folder_)) {
+        local_.clear();
+        return kCheckNothingToDo;
+    }
+    local_ = ReadLocalPatchList(program_folder_ + std::string(app::kUpdateListFile));
+    DeleteOldPrograms();
 
     const std::string path = base_path_ + std::string(kServerPatchListName);
     const int probe = web_.SendRequestNoReply(setup_.host, path, kHttpPort, "GET", false);

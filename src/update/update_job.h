@@ -91,7 +91,8 @@ public:
     // Deletes the old programs left by the last update ("_" + name), reads the local list, asks
     // the server whether its list is there (a negative CWebPOST code when not), fetches and reads
     // it. kCheckUpdatesListed when a server entry is not current, kCheckNothingToDo when every
-    // one is or the list could not be fetched.
+    // one is or the list could not be fetched. A package-managed program folder
+    // (IsPackageManaged) is left alone: kCheckNothingToDo without a request.
     int Check();
 
     // Starts Run on a worker thread. At its end the worker posts WM_COMMAND to the window with

@@ -193,6 +193,8 @@ protected:
         services.clock = &clock_;
         services.sleeper = &sleeper_;
         services.instances = &instances_;
+        services.may_write_folder = may_write_folder_;
+        services.picture_cache_folder = box_.Path("cache/Product") + "/";
         return services;
     }
 
@@ -278,6 +280,8 @@ protected:
     platform::SocketInstanceService instances_{"controller-test-" + std::to_string(::getpid())};
     platform::MessageQueue queue_;
     ScriptedUi ui_;
+    // The program folder's write test; null: the real one (CI runs as root, who may write all).
+    app::FolderWriteTest may_write_folder_;
     std::unique_ptr<CMainFrame> frame_;
 };
 

@@ -3,6 +3,7 @@
 
 #include "controller/controller_texts.h"
 #include "frame_fixture.h"
+#include "platform/files.h"
 
 namespace mapvale::controller::test {
 namespace {
@@ -129,6 +130,32 @@ TEST_F(FrameSignInTest, SavingWritesTheAccountOnlyOnceTheSettingsWereRead) {
     EXPECT_FALSE(profile_.GetProfileString("USER", "INFO").empty());
     EXPECT_NE(profile_.GetProfileString("USER", "INFO").find_first_not_of("pw:tee"),
               std::string::npos);  // scrambled, not plain
+}
+
+TEST_F(FrameSignInTest, ProductPicturesGoToTheCacheWhenTheProgramFolderIsNotWritable) {
+    StartedFrame();
+    const DeviceEntry* device = Device("HX100");
+    ASSERT_NE(device, nullptr);
+    EXPECT_EQ(device->picture_path, ProgramFolder() + "Product/HX100.png");
+    EXPECT_TRUE(platform::FileExists(device->picture_path));
+
+    // A program folder the system owns: the pictures are fetched into the user's cache.
+    std::filesystem::remove_all(ProgramFolder() + "Product");
+    std::vector<std::string> asked;
+    may_write_folder_ = [&asked](const std::string& folder) {
+        asked.push_back(folder);
+        return false;
+    };
+    frame_.reset();
+    MakeFrame().OnCreate();
+    device = Device("HX100");
+    ASSERT_NE(device, nullptr);
+    const std::string cache = box_.Path("cache/Product") + "/";
+    EXPECT_EQ(device->picture_path, cache + "HX100.png");
+    EXPECT_TRUE(platform::FileExists(device->picture_path));
+    EXPECT_FALSE(platform::FolderExists(ProgramFolder() + "Product"));
+    ASSERT_FALSE(asked.empty());
+    EXPECT_EQ(asked.front(), ProgramFolder() + "Product/");
 }
 
 }  // namespace

@@ -70,31 +70,29 @@ void CliEndToEnd::Serve(const std::vector<std::string>& options, const std::stri
 std::unique_ptr<CliProcess> CliEndToEnd::Start(const std::vector<std::string>& extra,
                                                const std::string& output_name,
                                                const std::string& command) {
-    std::vector<std::string> arguments = {command,
-                                          "--program-folder",
-                                          WorldPath("program"),
-                                          "--data-folder",
-                                          box_.Path("data"),
-                                          "--settings-dir",
-                                          box_.Path("settings"),
-                                          "--user",
-                                          "hong",
-                                          "--password",
-                                          "1234",
-                                          "--card",
-                                          std::string(1, kCardLetter),
-                                          "--yes"};
+    std::vector<std::string> arguments = {command};
+    if (installed_cli_.empty()) {
+        arguments.insert(arguments.end(), {"--program-folder", WorldPath("program")});
+    }
+    arguments.insert(arguments.end(), {"--data-folder", box_.Path("data"), "--settings-dir",
+                                       box_.Path("settings"), "--user", "hong", "--password",
+                                       "1234", "--card", std::string(1, kCardLetter), "--yes"});
     arguments.insert(arguments.end(), extra.begin(), extra.end());
     // Nothing of the machine's own: settings, data, "Program Files" and instances stay here.
-    const std::vector<std::pair<std::string, std::string>> environment = {
+    std::vector<std::pair<std::string, std::string>> environment = {
         {"MAPVALE_VIRTUAL_VOLUMES", box_.Path("volumes.conf")},
         {"MAPVALE_INSTANCE_SCOPE", instance_scope_},
         {"MAPVALE_SETTINGS_DIR", box_.Path("settings")},
         {"MAPVALE_PROGRAM_FILES", box_.Path("program-files")},
         {"XDG_DATA_HOME", box_.Path("xdg-data")},
         {"XDG_CONFIG_HOME", box_.Path("xdg-config")},
+        {"XDG_CACHE_HOME", box_.Path("xdg-cache")},
     };
-    auto process = std::make_unique<CliProcess>(arguments, environment, box_.Path(output_name));
+    if (!installed_cli_.empty()) {
+        environment.emplace_back("MAPVALE_PROGRAM_DIR", "");
+    }
+    auto process = std::make_unique<CliProcess>(arguments, environment, box_.Path(output_name),
+                                                installed_cli_);
     EXPECT_TRUE(process->started()) << process->error();
     return process;
 }

@@ -82,6 +82,9 @@ protected:
     std::string CardVersionHeader() const;
 
     Sandbox box_;
+    // An installed mapvale-cli to run instead of the build's; it then finds its program folder
+    // itself (no --program-folder, no $MAPVALE_PROGRAM_DIR).
+    std::string installed_cli_;
     std::unique_ptr<ServerProcess> server_;
     std::string instance_scope_;
 };

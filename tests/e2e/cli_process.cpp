@@ -25,9 +25,9 @@ std::string CliProcess::ProgramPath() {
 
 CliProcess::CliProcess(const std::vector<std::string>& arguments,
                        const std::vector<std::pair<std::string, std::string>>& environment,
-                       std::string output_file)
+                       std::string output_file, const std::string& program_path)
     : output_file_(std::move(output_file)) {
-    const std::string program = ProgramPath();
+    const std::string program = program_path.empty() ? ProgramPath() : program_path;
     if (program.empty()) {
         error_ = "MAPVALE_PROGRAM_DIR is not set (run the tests through ctest)";
         return;

@@ -17,9 +17,10 @@ namespace mapvale::testing {
 // Thread safety: one thread at a time.
 class CliProcess {
 public:
+    // `program`: another mapvale-cli to run (an installed one); empty: ProgramPath().
     CliProcess(const std::vector<std::string>& arguments,
                const std::vector<std::pair<std::string, std::string>>& environment,
-               std::string output_file);
+               std::string output_file, const std::string& program = {});
     // Kills the program when it still runs, and reaps it.
     ~CliProcess();
     CliProcess(const CliProcess&) = delete;

@@ -156,6 +156,21 @@ TEST_F(TrayTest, AProgramFolderTheUserCannotWriteSkipsTheSelfUpdate) {
     EXPECT_EQ(RequestsTo("/avn/Waymark/SoftwareUpdate_X64/UpdateInfo.txt"), 0u);
 }
 
+TEST_F(TrayTest, APackageManagedProgramFolderSkipsTheDailySelfUpdate) {
+    MakeWorld(true);
+    Serve();
+    box_.Write("program/Info/package-managed", "");
+    // Writable (as root): only the mark keeps the agent from updating the package's files.
+    AgentRun& agent = Start();
+    ASSERT_TRUE(agent.dialog);
+    RunFor(agent, hours(1));
+    EXPECT_EQ(agent.dialog->self_update_result(), 0);
+    EXPECT_FALSE(agent.dialog->closed());
+    EXPECT_TRUE(launcher_.StartsOf("MapvaleTray").empty());
+    EXPECT_EQ(RequestsTo("/avn/Waymark/splash/WebShpashEvent_Code.txt", 1), 1u);
+    EXPECT_EQ(RequestsTo("/avn/Waymark/SoftwareUpdate_X64/UpdateInfo.txt"), 0u);
+}
+
 TEST_F(TrayTest, ExitRemovesTheIconAndStopsEverything) {
     AgentRun& agent = Start();
     ASSERT_TRUE(agent.dialog);

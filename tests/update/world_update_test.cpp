@@ -11,6 +11,8 @@
 #include "platform/process.h"
 #include "support/sandbox.h"
 #include "support/server_process.h"
+#include "update/check_decision.h"
+#include "update/package_managed.h"
 #include "update/patch_list.h"
 #include "update/update_job.h"
 #include "update/update_server.h"
@@ -43,8 +45,8 @@ protected:
         ASSERT_TRUE(process) << request.program;
         ASSERT_TRUE(process->Wait(120s));
         ASSERT_EQ(process->ExitCode(), 0);
-        server_ =
-            std::make_unique<ServerProcess>(std::vector<std::string>{"serve", "--world", world_});
+        server_ = std::make_unique<ServerProcess>(std::vector<std::string>{
+            "serve", "--world", world_, "--request-log", box_.Path("requests.log")});
         ASSERT_TRUE(server_->ok()) << server_->error();
     }
 
@@ -60,6 +62,16 @@ protected:
                                        folder + "ZipModule");
         }
         return folder;
+    }
+
+    // Requests for either program's patch list so far.
+    std::size_t PatchListRequests() const {
+        std::size_t count = 0;
+        for (const testing::LoggedRequest& request :
+             testing::ReadRequestLog(box_.Path("requests.log"))) {
+            count += request.path.ends_with(kServerPatchListName) ? 1 : 0;
+        }
+        return count;
     }
 
     UpdateSetup Setup(UpdateRole role, const std::string& program) {
@@ -128,6 +140,38 @@ TEST_F(WorldUpdateTest, EitherProgramInstallsAnOfferedUpdateForBoth) {
             EXPECT_EQ(again.Check(), UpdateJob::kCheckNothingToDo) << RoleName(next);
         }
     }
+}
+
+TEST_F(WorldUpdateTest, APackageManagedFolderAsksForNoPatchListAndChangesNothing) {
+    MakeAndServe({"--offer-update"});
+    const std::string program = MakeProgramFolder("program");
+    box_.Write("program/" + std::string(kPackageManagedFile), "");
+    // What the last update left behind stays too: the package manager owns every file.
+    box_.Write("program/_Mapvale", "an old copy");
+    const std::string list = Sandbox::Read(program + "Info/UpdateInfo.txt");
+
+    for (const UpdateRole role : kBothRoles) {
+        SCOPED_TRACE(RoleName(role));
+        UpdateJob job(Setup(role, program));
+        // The updater's start-up check (the agent's daily one runs the same Check); a root user
+        // may write the folder, so the write test alone would let the update through.
+        test::FakeElevation writable(true);
+        const CheckDecision decision = CheckForUpdates(job, &writable);
+        EXPECT_EQ(decision.action, CheckAction::kContinue);
+        EXPECT_TRUE(job.server_list().empty());
+    }
+    EXPECT_EQ(PatchListRequests(), 0u);
+    EXPECT_EQ(Sandbox::Read(program + "Info/UpdateInfo.txt"), list);
+    EXPECT_TRUE(platform::FileExists(program + "_Mapvale"));
+    EXPECT_TRUE(launcher_.requests().empty());
+
+    // Without the mark the same folder is offered the update: the world really offers one.
+    std::filesystem::remove(program + std::string(kPackageManagedFile));
+    UpdateJob job(Setup(UpdateRole::kUpdater, program));
+    EXPECT_EQ(job.Check(), UpdateJob::kCheckUpdatesListed);
+    // The log's lines follow the answers: the probe and the fetch of this check, and no others.
+    EXPECT_TRUE(testing::WaitUntil([&] { return PatchListRequests() >= 2; }));
+    EXPECT_EQ(PatchListRequests(), 2u);
 }
 
 }  // namespace
