@@ -6,29 +6,34 @@ set(MAPVALE_INSTALL_FULL_DIR "${CMAKE_INSTALL_PREFIX}/${MAPVALE_INSTALL_DIR}")
 set(MAPVALE_AUTOSTART_DIR "${CMAKE_INSTALL_FULL_SYSCONFDIR}/xdg/autostart")
 set(MAPVALE_CONFIG_DIR "${CMAKE_INSTALL_FULL_SYSCONFDIR}/mapvale")
 
-# mapvale_install_link(<name in bin/> <program> <component>)
+# mapvale_install_link(<folder under the prefix> <name> <absolute target> <component>)
 # A relative link, so a DESTDIR staging or a moved prefix still resolves it; the programs find
-# their folder through /proc/self/exe, which resolves the link.
-function(mapvale_install_link name program component)
-    file(RELATIVE_PATH target "${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}"
-         "${MAPVALE_INSTALL_FULL_DIR}/${program}")
+# their folder through /proc/self/exe, which resolves the links in bin/.
+function(mapvale_install_link folder name target_path component)
+    file(RELATIVE_PATH target "${CMAKE_INSTALL_PREFIX}/${folder}" "${target_path}")
     install(CODE "
-        set(link \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/${name}\")
-        file(MAKE_DIRECTORY \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}\")
+        set(link \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${folder}/${name}\")
+        file(MAKE_DIRECTORY \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${folder}\")
         message(STATUS \"Installing: \${link} -> ${target}\")
         file(CREATE_LINK \"${target}\" \"\${link}\" SYMBOLIC)
         list(APPEND CMAKE_INSTALL_MANIFEST_FILES \"\${link}\")"
         COMPONENT ${component})
 endfunction()
 
-mapvale_install_link(mapvale-cli mapvale-cli mapvale)
+# mapvale_install_program_link(<name in bin/> <program> <component>)
+function(mapvale_install_program_link name program component)
+    mapvale_install_link("${CMAKE_INSTALL_BINDIR}" "${name}" "${MAPVALE_INSTALL_FULL_DIR}/${program}"
+                         ${component})
+endfunction()
+
+mapvale_install_program_link(mapvale-cli mapvale-cli mapvale)
 if(TARGET mapvale-servers)
-    mapvale_install_link(mapvale-servers mapvale-servers mapvale-servers)
+    mapvale_install_program_link(mapvale-servers mapvale-servers mapvale-servers)
 endif()
 
 if(MAPVALE_UI)
-    mapvale_install_link(mapvale Mapvale mapvale)
-    mapvale_install_link(mapvale-tray MapvaleTray mapvale)
+    mapvale_install_program_link(mapvale Mapvale mapvale)
+    mapvale_install_program_link(mapvale-tray MapvaleTray mapvale)
 
     # The entries name the programs by their absolute installed paths: no field codes, since
     # any argument ends the updater.
@@ -73,13 +78,8 @@ if(MAPVALE_PACKAGE_MANAGED)
     # The server hosts are the administrator's (a conffile); the program folder links to them.
     install(FILES "${PROJECT_SOURCE_DIR}/resources/Info/Servers.ini"
             DESTINATION "${MAPVALE_CONFIG_DIR}" COMPONENT mapvale)
-    file(RELATIVE_PATH target "${MAPVALE_INSTALL_FULL_DIR}/Info"
-         "${MAPVALE_CONFIG_DIR}/Servers.ini")
-    install(CODE "
-        set(link \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${MAPVALE_INSTALL_DIR}/Info/Servers.ini\")
-        message(STATUS \"Installing: \${link} -> ${target}\")
-        file(CREATE_LINK \"${target}\" \"\${link}\" SYMBOLIC)"
-        COMPONENT mapvale)
+    mapvale_install_link("${MAPVALE_INSTALL_DIR}/Info" Servers.ini "${MAPVALE_CONFIG_DIR}/Servers.ini"
+                         mapvale)
 
     # The updater will not start without the package list, and a packaged install never receives
     # one through its self-update. It belongs with the server hosts: the categories are the
@@ -98,11 +98,6 @@ if(MAPVALE_PACKAGE_MANAGED)
                        COMMENT "The stand-in world's package list for /etc/mapvale")
     add_custom_target(mapvale_package_list ALL DEPENDS "${package_list}")
     install(FILES "${package_list}" DESTINATION "${MAPVALE_CONFIG_DIR}" COMPONENT mapvale)
-    file(RELATIVE_PATH target "${MAPVALE_INSTALL_FULL_DIR}/Info"
-         "${MAPVALE_CONFIG_DIR}/PackageInfo.txt")
-    install(CODE "
-        set(link \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${MAPVALE_INSTALL_DIR}/Info/PackageInfo.txt\")
-        message(STATUS \"Installing: \${link} -> ${target}\")
-        file(CREATE_LINK \"${target}\" \"\${link}\" SYMBOLIC)"
-        COMPONENT mapvale)
+    mapvale_install_link("${MAPVALE_INSTALL_DIR}/Info" PackageInfo.txt "${MAPVALE_CONFIG_DIR}/PackageInfo.txt"
+                         mapvale)
 endif()
