@@ -29,6 +29,7 @@
 #include "ui/web/program_functions.h"
 #include "ui/web/web.h"
 #include "ui/web/web_environment.h"
+#include "ui/web/web_test_support.h"
 
 namespace mapvale::ui::test {
 namespace {
@@ -478,9 +479,10 @@ TEST_F(WizardPagesTest, TheCountdownsFirstCommandStartsOnce) {
     // command from the same movie does nothing.
     frame.SelectDevice(nullptr);
     emit summary->Countdown()->FSCommand(QStringLiteral("countdown"), QStringLiteral("0"));
+    ASSERT_TRUE(WaitFor([&] { return Current<CDlgEasy22>() != nullptr; }));
     CDlgEasy22* options = Current<CDlgEasy22>();
-    ASSERT_NE(options, nullptr);
     emit summary->Countdown()->FSCommand(QStringLiteral("countdown"), QStringLiteral("0"));
+    QCoreApplication::processEvents();
     EXPECT_EQ(Current<CDlgEasy22>(), options);
 }
 
@@ -578,10 +580,19 @@ protected:
         return card;
     }
 
-    // Answers every box with its first button ("예" or "확인"), noting its caption, text and the
-    // wizard page under it, and the package's notice with the page's own start button; then
-    // presses the option page's start.
+    // Presses the option page's start, answering what it asks as AnswerEverything does.
     void StartFromTheOptionPage() {
+        AnswerEverything();
+        CDlgEasy22* options = Current<CDlgEasy22>();
+        ASSERT_NE(options, nullptr);
+        Click(options, CDlgEasy22::kStart);
+        EXPECT_THAT(asked_, ::testing::Contains(QStringLiteral("메모리카드 확인")));
+    }
+
+    // From now on answers every box with its first button ("예" or "확인"), noting its caption,
+    // text and the wizard page under it, and the package's notice with the page's own start
+    // button.
+    void AnswerEverything() {
         // The notice page may answer through window.external, as the program lets its servers'
         // pages.
         UpdaterScriptHandlers handlers;
@@ -618,10 +629,6 @@ protected:
                 30000));
             web->page()->runJavaScript(QStringLiteral("document.getElementById('start').click()"));
         });
-        CDlgEasy22* options = Current<CDlgEasy22>();
-        ASSERT_NE(options, nullptr);
-        Click(options, CDlgEasy22::kStart);
-        EXPECT_THAT(asked_, ::testing::Contains(QStringLiteral("메모리카드 확인")));
     }
 
     ScriptFunctionList functions_;
@@ -660,6 +667,30 @@ TEST_F(WizardJobTest, AJobStartedOnTheOptionPageEndsOnTheCompletionPageWithTheCa
     const std::string version = mapvale::testing::Sandbox::Read(card + "HX100.ver");
     EXPECT_EQ(version.rfind("*|20240115|", 0), 0u) << version;
     EXPECT_NE(version.find("|1\n"), std::string::npos) << version;
+}
+
+// The countdown movie's own command, sent through its page's bridge as when the count runs out
+// (twice, as a page may), starts the job once: its questions and the notice page come up and are
+// answered, and the progress and completion pages follow.
+TEST_F(WizardJobTest, TheCountdownMoviesOwnCommandStartsTheJobOnce) {
+    CardOnTheOptionPage();
+    frame_->ShowScreen(controller::kScreenCountdown);
+    CDlgEasy2* summary = Current<CDlgEasy2>();
+    ASSERT_NE(summary, nullptr);
+    ASSERT_TRUE(WaitFor([&] { return summary->Countdown()->IsReady(); }, 30000));
+    AnswerEverything();
+    mapvale::testing::RunScript(
+        *summary->Countdown(),
+        QStringLiteral("Movie.fsCommand('countdown', '0'); Movie.fsCommand('countdown', '0'); 1"));
+    ASSERT_TRUE(WaitFor([&] { return Current<CDlgEasy3>() != nullptr; }, 90000))
+        << ::testing::PrintToString(said_);
+    // The countdown was the confirmation: no question about the card.
+    EXPECT_THAT(asked_, ::testing::Not(::testing::Contains(QStringLiteral("메모리카드 확인"))));
+    ASSERT_TRUE(WaitFor([&] { return Current<CDlgEasy4>() != nullptr; }, 120000));
+    // The second command started nothing after the first job.
+    QTest::qWait(300);
+    EXPECT_EQ(frame_->state().job_running, 0);
+    EXPECT_NE(Current<CDlgEasy4>(), nullptr);
 }
 
 // The card pulled once the install began, while the slow download still feeds it: the copy
