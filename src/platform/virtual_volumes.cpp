@@ -20,6 +20,23 @@ constexpr std::uint64_t kMaxConfigBytes = 64 * 1024;
 constexpr std::size_t kMaxCards = 24;
 constexpr std::uint64_t kMaxCapacity = std::uint64_t{1} << 62;
 
+// A card's folder without its trailing separator.
+fs::path CardFolder(const std::string& root) {
+    std::string folder = root;
+    while (folder.size() > 1 && folder.back() == '/') {
+        folder.pop_back();
+    }
+    return fs::path(folder);
+}
+
+// Where a pulled card's files wait for the card to come back: beside its folder, so that the
+// folder's own path leads nowhere, as a real card's mount point does once it is pulled.
+fs::path PulledPlace(const std::string& root) {
+    fs::path place = CardFolder(root);
+    place += ".pulled";
+    return place;
+}
+
 // The next white-space separated word of `text`, which loses it.
 std::string_view TakeWord(std::string_view& text) {
     text = TrimText(text);
@@ -162,27 +179,6 @@ std::optional<std::string> VirtualVolumes::ConfigFileFromEnvironment() {
     }
     return std::string(value);
 }
-
-namespace {
-
-// A card's folder without its trailing separator.
-fs::path CardFolder(const std::string& root) {
-    std::string folder = root;
-    while (folder.size() > 1 && folder.back() == '/') {
-        folder.pop_back();
-    }
-    return fs::path(folder);
-}
-
-// Where a pulled card's files wait for the card to come back: beside its folder, so that the
-// folder's own path leads nowhere, as a real card's mount point does once it is pulled.
-fs::path PulledPlace(const std::string& root) {
-    fs::path place = CardFolder(root);
-    place += ".pulled";
-    return place;
-}
-
-}  // namespace
 
 void VirtualVolumes::Insert(VirtualVolumeEntry entry) {
     std::lock_guard lock(mutex_);
