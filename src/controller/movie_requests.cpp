@@ -61,8 +61,8 @@ PiePlacement PlacePie(int list_width, int list_height, int columns_width) {
     pie.x = std::max(columns_width, 0);
     pie.y = kPieTop;
     pie.width = std::max(list_width - pie.x, 0);
-    pie.height = std::max(list_height - kPieTop, 0);
-    pie.radius = PieRadius(pie.width, std::max(list_height, 0));
+    pie.height = std::max(list_height - 2 * kPieTop, 0);
+    pie.radius = PieRadius(pie.width, pie.height + kPieTop);
     return pie;
 }
 

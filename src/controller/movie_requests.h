@@ -23,7 +23,7 @@ std::string PieDrawCameraRequest(std::int64_t install_size, int radius);
 std::string PieDrawMapRequest(std::int64_t map, std::int64_t user, std::int64_t free, int radius);
 
 // Where the pie chart sits inside its content list: right of the first five columns, 10 pixels
-// from the top, down to the list's bottom.
+// from the top, down to 10 pixels above the bottom of the list's client area.
 struct PiePlacement {
     int x = 0;
     int y = 0;
@@ -37,8 +37,9 @@ struct PiePlacement {
 // Half of the smaller of `free_width` and `height` - 10, less 16, at most 150; never below 0 (a
 // list too small for a chart gets radius 0, which draws nothing).
 int PieRadius(int free_width, int height);
-// The pie's rectangle and radius in a list of `list_width` x `list_height` whose first five
-// columns take `columns_width` pixels. Negative sizes count as 0.
+// The pie's rectangle and radius in a list whose client area (without frame and scroll bars) is
+// `list_width` x `list_height` and whose first five columns take `columns_width` pixels; the
+// radius fits the rectangle. Negative sizes count as 0.
 PiePlacement PlacePie(int list_width, int list_height, int columns_width);
 
 }  // namespace mapvale::controller

@@ -20,6 +20,23 @@ constexpr std::uint64_t kMaxConfigBytes = 64 * 1024;
 constexpr std::size_t kMaxCards = 24;
 constexpr std::uint64_t kMaxCapacity = std::uint64_t{1} << 62;
 
+// A card's folder without its trailing separator.
+fs::path CardFolder(const std::string& root) {
+    std::string folder = root;
+    while (folder.size() > 1 && folder.back() == '/') {
+        folder.pop_back();
+    }
+    return fs::path(folder);
+}
+
+// Where a pulled card's files wait for the card to come back: beside its folder, so that the
+// folder's own path leads nowhere, as a real card's mount point does once it is pulled.
+fs::path PulledPlace(const std::string& root) {
+    fs::path place = CardFolder(root);
+    place += ".pulled";
+    return place;
+}
+
 // The next white-space separated word of `text`, which loses it.
 std::string_view TakeWord(std::string_view& text) {
     text = TrimText(text);
@@ -166,6 +183,10 @@ std::optional<std::string> VirtualVolumes::ConfigFileFromEnvironment() {
 void VirtualVolumes::Insert(VirtualVolumeEntry entry) {
     std::lock_guard lock(mutex_);
     const std::string root = NormalizeFolder(entry.folder);
+    std::error_code ec;
+    if (!fs::exists(CardFolder(root), ec) && fs::is_directory(PulledPlace(root), ec)) {
+        fs::rename(PulledPlace(root), CardFolder(root), ec);
+    }
     std::erase_if(inserted_,
                   [&](const VirtualVolumeEntry& e) { return NormalizeFolder(e.folder) == root; });
     inserted_.push_back(std::move(entry));
@@ -174,9 +195,16 @@ void VirtualVolumes::Insert(VirtualVolumeEntry entry) {
 bool VirtualVolumes::Eject(std::string_view folder) {
     std::lock_guard lock(mutex_);
     const std::string root = NormalizeFolder(folder);
-    return std::erase_if(inserted_, [&](const VirtualVolumeEntry& e) {
-               return NormalizeFolder(e.folder) == root;
-           }) > 0;
+    const bool was_inserted = std::erase_if(inserted_, [&](const VirtualVolumeEntry& e) {
+                                  return NormalizeFolder(e.folder) == root;
+                              }) > 0;
+    // Writes that the program still makes must fail as on a pulled card, not land in a folder
+    // that looks like the card. An earlier pulled copy that never came back is not overwritten.
+    std::error_code ec;
+    if (was_inserted && !fs::exists(PulledPlace(root), ec)) {
+        fs::rename(CardFolder(root), PulledPlace(root), ec);
+    }
+    return was_inserted;
 }
 
 void VirtualVolumes::SetInserted(std::vector<VirtualVolumeEntry> entries) {

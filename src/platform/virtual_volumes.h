@@ -47,7 +47,7 @@ VirtualVolumeConfig ParseVirtualVolumeConfig(std::string_view text);
 
 // Thread safety: every member may be called from any thread.
 class VirtualVolumes final : public VolumeSource {
-  public:
+public:
     // Cards are only those inserted by Insert / SetInserted.
     VirtualVolumes() = default;
     // Also the cards of this configuration file (none while it is missing); empty = no file.
@@ -56,9 +56,12 @@ class VirtualVolumes final : public VolumeSource {
     // $MAPVALE_VIRTUAL_VOLUMES when it is set and not empty.
     static std::optional<std::string> ConfigFileFromEnvironment();
 
-    // Inserts a card; an inserted card with the same folder is replaced.
+    // Inserts a card; an inserted card with the same folder is replaced. A card pulled by Eject
+    // comes back with its files.
     void Insert(VirtualVolumeEntry entry);
-    // Pulls the inserted card of this folder; false when there was none.
+    // Pulls the inserted card of this folder; false when there was none. Its folder moves aside
+    // to "<folder>.pulled" (unless that exists), so that what is still written to it fails as
+    // on a real card whose mount point went away.
     bool Eject(std::string_view folder);
     // Replaces every inserted card at once (two cards that arrive together).
     void SetInserted(std::vector<VirtualVolumeEntry> entries);
@@ -69,7 +72,7 @@ class VirtualVolumes final : public VolumeSource {
     // folders of millions of files.
     std::optional<VolumeSpace> Space(const Volume& volume) override;
 
-  private:
+private:
     std::string config_file_;
     std::mutex mutex_;
     std::vector<VirtualVolumeEntry> inserted_;

@@ -18,7 +18,12 @@ constexpr int kChangeImage = 423;  // 4 frames of 64 x 22
 
 CDlgEasy2::CDlgEasy2(controller::CMainFrame& frame) : WizardPage(frame, kBackground, "CDlgEasy2") {
     countdown_ = AddMovie(QRect(248, 120, 144, 144), QString::fromLatin1(kCountdownMovie));
-    connect(countdown_, &CMovieView::FSCommand, this, [this] { OnCountdownEnd(); });
+    // The command arrives inside the web engine's call into the program, and the start asks in
+    // windows of their own (the notice is a web page too) that cannot load while that call is
+    // still under way: the start waits until it returned.
+    connect(
+        countdown_, &CMovieView::FSCommand, this, [this] { OnCountdownEnd(); },
+        Qt::QueuedConnection);
     animation_ = new CPictureEx(this);
     animation_->setObjectName(QString::number(kAnimation));
     if (animation_->Load(QStringLiteral(":/skin/490.gif"))) {

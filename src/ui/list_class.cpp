@@ -104,4 +104,12 @@ void CListClass::resizeEvent(QResizeEvent* event) {
     UpdateChart(true);
 }
 
+bool CListClass::viewportEvent(QEvent* event) {
+    const bool handled = QTableView::viewportEvent(event);
+    if (event->type() == QEvent::Resize && chart_) {
+        UpdateChart(true);
+    }
+    return handled;
+}
+
 }  // namespace mapvale::ui

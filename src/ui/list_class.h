@@ -47,6 +47,8 @@ signals:
 protected:
     void mousePressEvent(QMouseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    // A scroll bar that comes or goes changes the client area the chart fills.
+    bool viewportEvent(QEvent* event) override;
 
 private:
     void ApplyColumns();

@@ -36,10 +36,12 @@ TEST(MovieRequests, PieRadiusHalvesTheSmallerSideLessMarginCapped) {
     EXPECT_EQ(PieRadius(-40, -40), 0);
 }
 
-TEST(MovieRequests, PieSitsRightOfTheColumnsBelowTheTopGap) {
-    EXPECT_EQ(PlacePie(700, 320, 400), (PiePlacement{400, 10, 300, 310, 134}));
+TEST(MovieRequests, PieSitsRightOfTheColumnsBetweenTheTopAndBottomGaps) {
+    EXPECT_EQ(PlacePie(700, 330, 400), (PiePlacement{400, 10, 300, 310, 134}));
+    // The height less both gaps is the smaller side: the whole chart fits.
+    EXPECT_EQ(PlacePie(800, 258, 405), (PiePlacement{405, 10, 395, 238, 103}));
     // Columns wider than the list leave no room: an empty rectangle and nothing drawn.
-    EXPECT_EQ(PlacePie(300, 200, 350), (PiePlacement{350, 10, 0, 190, 0}));
+    EXPECT_EQ(PlacePie(300, 200, 350), (PiePlacement{350, 10, 0, 180, 0}));
 }
 
 }  // namespace

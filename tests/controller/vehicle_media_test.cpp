@@ -4,6 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
+
+#include "mapvale-servers/world.h"
+#include "platform/files.h"
+#include "support/sandbox.h"
+
 namespace mapvale::controller {
 namespace {
 
@@ -40,6 +46,26 @@ TEST(VehicleMediaTest, EachMediumHasItsMessageAndOnlyDvdRefusesTheCardOptions) {
     EXPECT_TRUE(MediumAllowsCardOptions(Medium::kSd));
     EXPECT_TRUE(MediumAllowsCardOptions(Medium::kUsbDvd));
     EXPECT_FALSE(MediumAllowsCardOptions(Medium::kDvd));
+}
+
+// The demo world's program folder lists one of its vehicles for every medium; the card unit HX100
+// keeps its card options.
+TEST(VehicleMediaTest, TheWorldsTableMeetsEveryMedium) {
+    testing::Sandbox box;
+    servers::WorldOptions options;
+    options.folder = box.Path("world");
+    std::string error;
+    ASSERT_TRUE(servers::MakeWorld(options, error)) << error;
+    const auto text = platform::ReadWholeFile(servers::WorldLayout(options.folder).VehicleMedia());
+    ASSERT_TRUE(text.has_value());
+    const auto table = ParseVehicleMedia(*text);
+    std::set<Medium> media;
+    for (const auto& [model, medium] : table) {
+        media.insert(medium);
+    }
+    EXPECT_EQ(media, (std::set<Medium>{Medium::kSd, Medium::kUsb, Medium::kUsbDvd, Medium::kDvd}));
+    ASSERT_EQ(table.count("HX100"), 1u);
+    EXPECT_TRUE(MediumAllowsCardOptions(table.at("HX100")));
 }
 
 }  // namespace

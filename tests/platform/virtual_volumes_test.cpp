@@ -4,6 +4,7 @@
 
 #include <filesystem>
 
+#include "platform/files.h"
 #include "support/sandbox.h"
 
 namespace mapvale::platform {
@@ -114,6 +115,28 @@ TEST(VirtualVolumesTest, InsertedCardsCanArriveTogetherAndBeEjected) {
     EXPECT_FALSE(cards.Eject(box.Path("a")));
     ASSERT_EQ(cards.Current().size(), 1u);
     EXPECT_EQ(cards.Current()[0].wanted_letter, 'G');
+}
+
+TEST(VirtualVolumesTest, APulledCardTakesItsFilesAlongUntilItComesBack) {
+    Sandbox box;
+    box.Write("card/Maps/old.dat", "old map");
+    VirtualVolumes cards;
+    cards.Insert({'E', 1 << 20, box.Path("card")});
+    ASSERT_TRUE(cards.Eject(box.Path("card")));
+    // A writer still holding the card's paths meets a missing folder, as on a real card.
+    EXPECT_FALSE(std::filesystem::exists(box.Path("card/Maps/old.dat")));
+    EXPECT_FALSE(WriteFileAtomic(box.Path("card/Maps/new.dat"), "new map"));
+    EXPECT_TRUE(cards.Current().empty());
+
+    cards.Insert({'E', 1 << 20, box.Path("card")});
+    EXPECT_EQ(Sandbox::Read(box.Path("card/Maps/old.dat")), "old map");
+    EXPECT_FALSE(std::filesystem::exists(box.Path("card/Maps/new.dat")));
+    ASSERT_EQ(cards.Current().size(), 1u);
+
+    // A folder pulled while an earlier pulled copy still waits stays where it is.
+    std::filesystem::create_directories(box.Path("card.pulled"));
+    EXPECT_TRUE(cards.Eject(box.Path("card")));
+    EXPECT_EQ(Sandbox::Read(box.Path("card/Maps/old.dat")), "old map");
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -232,9 +233,16 @@ TEST_F(ListClassTest, TheCardChartShowsBesideTheColumnsOnlyWhileIdle) {
     device.busy = 0;
     list.Refresh(&device, nullptr);
     EXPECT_TRUE(chart->isVisible());
-    // A resize places it again.
-    list.resize(600, 250);
-    EXPECT_EQ(chart->width(), 600 - 405);
+    // A resize places it again, within the client area: a list too short for its rows keeps the
+    // chart clear of its scroll bar, 10 pixels above the bottom.
+    list.resize(600, 120);
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(list.verticalScrollBar()->isVisible());
+    const QRect view = list.viewport()->geometry();
+    EXPECT_EQ(chart->x(), 405);
+    EXPECT_EQ(chart->geometry().right(), view.right());
+    EXPECT_LT(chart->geometry().right(), list.verticalScrollBar()->mapTo(&list, QPoint(0, 0)).x());
+    EXPECT_EQ(chart->geometry().bottom(), view.bottom() - 10);
 }
 
 // Check boxes over a real controller: clicks count only for the custom install.

@@ -462,5 +462,87 @@ TEST_F(MapvaleEndToEndTest, ACancelledDownloadKeepsWhatItHasAndTheNextStartCompl
     EXPECT_TRUE(HasFile(card, "HX100.ver"));
 }
 
+// A data folder chosen in the settings, then the way back to the wizard: the countdown page, the
+// card pulled (the welcome page) and put back (the countdown again), whose real countdown starts
+// the job once; the package lands in the new folder and on the card.
+TEST_F(MapvaleEndToEndTest, ANewDataFolderThenBackToTheWizardThroughAPulledCardAndTheCountdown) {
+    ServeWithTheProgram(/*offer_update=*/false);
+    // The countdown is the program's own movie.
+    const std::string programs = std::getenv("MAPVALE_PROGRAM_DIR");
+    std::filesystem::copy(
+        programs + "/Info", ProgramFolder() + "Info",
+        std::filesystem::copy_options::recursive | std::filesystem::copy_options::skip_existing);
+    const std::string card = PlugOlderCard();
+    const std::string plugged = testing::Sandbox::Read(box_.Path("volumes.conf"));
+    const std::string folder = box_.Path("new data");
+    std::filesystem::create_directories(folder);
+    StoreAutomaticSignIn();
+    Start({});
+    const QJsonObject chosen = WaitForState([](const QJsonObject& now) {
+        return now.value(QStringLiteral("screen")).toInt() == 22 &&
+               now.value(QStringLiteral("device")).toString() == QLatin1String("HX100") &&
+               now.value(QStringLiteral("drive")).toString() == QLatin1String("E");
+    });
+    const std::string old_folder =
+        chosen.value(QStringLiteral("data_folder")).toString().toStdString();
+    ASSERT_TRUE(driver_.Do(Op("click", On("CDlgEasy22", "3")), 60000));
+    ASSERT_TRUE(driver_.WaitForWindow(QStringLiteral("CDlgMain"), 60000));
+
+    // The settings take the typed folder; whatever they say about it is acknowledged.
+    ASSERT_TRUE(driver_.Do(Op("click", On("CDlgMain", "9"))));
+    ASSERT_TRUE(driver_.WaitForWindow(QStringLiteral("CDlgEnv"), 60000));
+    ASSERT_TRUE(driver_.Do(
+        With(Op("type", On("CDlgEnv", "1022")), "text", QString::fromStdString(folder))));
+    ASSERT_TRUE(driver_.Do(Op("click", On("CDlgEnv", "1"))));
+    for (QDeadlineTimer deadline(60000); !deadline.hasExpired(); QThread::msleep(100)) {
+        if (!driver_.WaitForWindow(QStringLiteral("CDlgEnv"), 100)) {
+            break;
+        }
+        if (const auto box = driver_.WaitForWindow(QStringLiteral("QMessageBox"), 100)) {
+            said_ += box->value(QStringLiteral("box"))
+                         .toObject()
+                         .value(QStringLiteral("text"))
+                         .toString() +
+                     QStringLiteral(" | ");
+            driver_.Ok(
+                With(Op("answer", {{QStringLiteral("window"), QStringLiteral("QMessageBox")}}),
+                     "button", QStringLiteral("확인")));
+        }
+    }
+    const QJsonObject stored = WaitForState([](const QJsonObject&) { return true; });
+    ASSERT_EQ(stored.value(QStringLiteral("data_folder")).toString().toStdString(), folder + "/")
+        << said_.toStdString();
+
+    // Back to the wizard: the countdown page for the chosen unit and card.
+    ASSERT_TRUE(driver_.Do(Op("click", On("CDlgMain", "11"))));
+    WaitForState([](const QJsonObject& now) {
+        return now.value(QStringLiteral("wizard")).toBool() &&
+               now.value(QStringLiteral("screen")).toInt() == 2;
+    });
+    // Pulled: the welcome page; back in: the countdown again, the card's unit chosen anew.
+    ASSERT_TRUE(platform::WriteFileAtomic(box_.Path("volumes.conf"), "# the card was pulled\n"));
+    WaitForState(
+        [](const QJsonObject& now) { return now.value(QStringLiteral("screen")).toInt() == 1; });
+    ASSERT_TRUE(platform::WriteFileAtomic(box_.Path("volumes.conf"), plugged));
+    WaitForState([](const QJsonObject& now) {
+        return now.value(QStringLiteral("screen")).toInt() == 2 &&
+               now.value(QStringLiteral("device")).toString() == QLatin1String("HX100") &&
+               now.value(QStringLiteral("drive")).toString() == QLatin1String("E");
+    });
+    ASSERT_TRUE(driver_.WaitForWindow(QStringLiteral("CDlgEasy2"), 60000));
+
+    // Nobody presses anything: the countdown runs out (30 s) and starts the job without asking
+    // about the card.
+    asked_.clear();
+    ASSERT_TRUE(AnswerUntilShown(QStringLiteral("CDlgEasy4"), 240000))
+        << "shown: " << shown_.toStdString() << "; said: " << said_.toStdString();
+    EXPECT_EQ(std::count(asked_.begin(), asked_.end(), QStringLiteral("메모리카드 확인")), 0);
+    const std::string version = testing::Sandbox::Read(card + "HX100.ver");
+    EXPECT_EQ(version.rfind("*|20240115|", 0), 0u) << version;
+    EXPECT_NE(version.find("|1\n"), std::string::npos) << version;
+    EXPECT_TRUE(HasFile(folder + "/HX100", "HX100.ver"));
+    EXPECT_FALSE(std::filesystem::exists(old_folder + "HX100"));
+}
+
 }  // namespace
 }  // namespace mapvale::ui::test

@@ -29,6 +29,7 @@
 #include "ui/web/program_functions.h"
 #include "ui/web/web.h"
 #include "ui/web/web_environment.h"
+#include "ui/web/web_test_support.h"
 
 namespace mapvale::ui::test {
 namespace {
@@ -70,9 +71,11 @@ protected:
         const QLabel* label = Find<QLabel>(page, id);
         return label != nullptr ? label->text() : QString();
     }
-    // The served world's program folder with the program's own movies and pictures beside it.
-    controller::CMainFrame& StartedWizard(const std::string& media_table = {}) {
-        Serve();
+    // The served world's program folder with the program's own movies and pictures beside it;
+    // `media_table` replaces the world's vehicle media.
+    controller::CMainFrame& StartedWizard(const std::string& media_table = {},
+                                          const std::vector<std::string>& serve_options = {}) {
+        Serve(serve_options);
         const std::filesystem::path staged =
             std::string(std::getenv("MAPVALE_PROGRAM_DIR")) + "/Info";
         for (const auto& entry : std::filesystem::directory_iterator(staged)) {
@@ -82,7 +85,10 @@ protected:
                 std::filesystem::copy_file(entry.path(), target);
             }
         }
-        std::ofstream(ProgramFolder() + "Info/VehicleMedia.txt", std::ios::trunc) << media_table;
+        if (!media_table.empty()) {
+            std::ofstream(ProgramFolder() + "Info/VehicleMedia.txt", std::ios::trunc)
+                << media_table;
+        }
         StoreAutomaticSignIn();
         controller::CMainFrame& frame = MakeQtFrame();
         frame.OnCreate();
@@ -156,6 +162,9 @@ TEST_F(WizardPagesTest, TheOptionPageWithoutACardOffersTheHardDiskAlone) {
     EXPECT_THAT(Line(page, CDlgEasy22::kStatus).toStdString(),
                 ::testing::MatchesRegex("\\* [0-9]+G 패키지를 설치합니다\\."));
     EXPECT_FALSE(page->PictureFile().endsWith(QStringLiteral("Info/NoneSelect.jpg")));
+    // The world's media table names the unit's medium.
+    EXPECT_EQ(Line(page, CDlgEasy22::kMedium),
+              QStringLiteral("대상 차종은 SD로 업데이트 가능합니다."));
 
     // While a job runs the drive box keeps the job's card.
     frame.state().job_running = 1;
@@ -470,9 +479,10 @@ TEST_F(WizardPagesTest, TheCountdownsFirstCommandStartsOnce) {
     // command from the same movie does nothing.
     frame.SelectDevice(nullptr);
     emit summary->Countdown()->FSCommand(QStringLiteral("countdown"), QStringLiteral("0"));
+    ASSERT_TRUE(WaitFor([&] { return Current<CDlgEasy22>() != nullptr; }));
     CDlgEasy22* options = Current<CDlgEasy22>();
-    ASSERT_NE(options, nullptr);
     emit summary->Countdown()->FSCommand(QStringLiteral("countdown"), QStringLiteral("0"));
+    QCoreApplication::processEvents();
     EXPECT_EQ(Current<CDlgEasy22>(), options);
 }
 
@@ -546,53 +556,93 @@ TEST_F(WizardPagesTest, TheCompletionPageShowsItsMovieAndClosesWithoutAQuestion)
     EXPECT_FALSE(asked);
 }
 
-// The whole way with the real workers: the option page's start, the card question, the
-// package's notice answered by its own page, the progress page, the completion page.
-TEST_F(WizardPagesTest, AJobStartedOnTheOptionPageEndsOnTheCompletionPageWithTheCardWritten) {
-    const std::string card = InsertCard('E', "1G");
-    controller::CMainFrame& frame = StartedWizard();
-    ASSERT_TRUE(WaitFor([&] { return frame.state().drives.size() == 1; }));
-    // The notice page may answer through window.external, as the program lets its servers' pages.
-    UpdaterScriptHandlers handlers;
-    handlers.notice_answer = [&frame](int answer) { frame.AnswerNotice(answer); };
-    ScriptFunctionList functions = UpdaterScriptFunctions(std::move(handlers));
-    WebEnvironment environment;
-    environment.functions = &functions;
-    environment.trusted_hosts = {QString::fromStdString(server_->address())};
-    SetWebEnvironment(std::move(environment));
-    frame.SelectDevice(Device("HX100"));
-    frame.SelectDrive('E');
-    CDlgEasy22* options = Current<CDlgEasy22>();
-    ASSERT_NE(options, nullptr);
-    options->RefreshLists();
+// With the real workers: the option page's start, the card question, the package's notice
+// answered by its own page, then the progress page.
+class WizardJobTest : public WizardPagesTest {
+protected:
+    void TearDown() override {
+        answers_.stop();
+        notice_.reset();
+        WizardPagesTest::TearDown();
+    }
 
-    std::vector<QString> asked;
-    QTimer answers;
-    answers.setInterval(5);
-    QObject::connect(&answers, &QTimer::timeout, [&] {
-        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-            asked.push_back(box->windowTitle());
-            box->buttons().front()->click();  // "예" or "확인"
+    // The served world (with `serve_options`) and the unit HX100 on a 1G card at E:, whose folder
+    // is returned; the option page shows them.
+    std::string CardOnTheOptionPage(const std::vector<std::string>& serve_options = {}) {
+        const std::string card = InsertCard('E', "1G");
+        controller::CMainFrame& frame = StartedWizard({}, serve_options);
+        EXPECT_TRUE(WaitFor([&] { return frame.state().drives.size() == 1; }));
+        frame.SelectDevice(Device("HX100"));
+        frame.SelectDrive('E');
+        if (CDlgEasy22* options = Current<CDlgEasy22>()) {
+            options->RefreshLists();
         }
-    });
-    answers.start();
-    auto notice = WhenModalOpens<CDlgAlert>([](CDlgAlert* alert) {
-        CWeb* web = alert->browser();
-        ASSERT_TRUE(WaitFor(
-            [&] {
-                bool ready = false;
-                web->page()->runJavaScript(
-                    QStringLiteral("!!document.getElementById('start') && !!window.external"),
-                    [&ready](const QVariant& result) { ready = result.toBool(); });
-                WaitFor([&] { return ready; }, 200);
-                return ready;
-            },
-            30000));
-        web->page()->runJavaScript(QStringLiteral("document.getElementById('start').click()"));
-    });
-    Click(options, CDlgEasy22::kStart);
-    EXPECT_THAT(asked, ::testing::Contains(QStringLiteral("메모리카드 확인")));
-    ASSERT_NE(Current<CDlgEasy3>(), nullptr) << asked.size();
+        return card;
+    }
+
+    // Presses the option page's start, answering what it asks as AnswerEverything does.
+    void StartFromTheOptionPage() {
+        AnswerEverything();
+        CDlgEasy22* options = Current<CDlgEasy22>();
+        ASSERT_NE(options, nullptr);
+        Click(options, CDlgEasy22::kStart);
+        EXPECT_THAT(asked_, ::testing::Contains(QStringLiteral("메모리카드 확인")));
+    }
+
+    // From now on answers every box with its first button ("예" or "확인"), noting its caption,
+    // text and the wizard page under it, and the package's notice with the page's own start
+    // button.
+    void AnswerEverything() {
+        // The notice page may answer through window.external, as the program lets its servers'
+        // pages.
+        UpdaterScriptHandlers handlers;
+        handlers.notice_answer = [this](int answer) { frame_->AnswerNotice(answer); };
+        functions_ = UpdaterScriptFunctions(std::move(handlers));
+        WebEnvironment environment;
+        environment.functions = &functions_;
+        environment.trusted_hosts = {QString::fromStdString(server_->address())};
+        SetWebEnvironment(std::move(environment));
+
+        answers_.setInterval(5);
+        QObject::connect(&answers_, &QTimer::timeout, [this] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                asked_.push_back(box->windowTitle());
+                said_.push_back(box->text());
+                under_.push_back(qt_ui_->CurrentWizardScreen() != nullptr
+                                     ? qt_ui_->CurrentWizardScreen()->objectName()
+                                     : QString());
+                box->buttons().front()->click();
+            }
+        });
+        answers_.start();
+        notice_ = WhenModalOpens<CDlgAlert>([](CDlgAlert* alert) {
+            CWeb* web = alert->browser();
+            ASSERT_TRUE(WaitFor(
+                [&] {
+                    bool ready = false;
+                    web->page()->runJavaScript(
+                        QStringLiteral("!!document.getElementById('start') && !!window.external"),
+                        [&ready](const QVariant& result) { ready = result.toBool(); });
+                    WaitFor([&] { return ready; }, 200);
+                    return ready;
+                },
+                30000));
+            web->page()->runJavaScript(QStringLiteral("document.getElementById('start').click()"));
+        });
+    }
+
+    ScriptFunctionList functions_;
+    QTimer answers_;
+    std::unique_ptr<QTimer> notice_;
+    std::vector<QString> asked_;
+    std::vector<QString> said_;
+    std::vector<QString> under_;
+};
+
+TEST_F(WizardJobTest, AJobStartedOnTheOptionPageEndsOnTheCompletionPageWithTheCardWritten) {
+    const std::string card = CardOnTheOptionPage();
+    StartFromTheOptionPage();
+    ASSERT_NE(Current<CDlgEasy3>(), nullptr) << asked_.size();
 
     // The progress page until the completion page replaces it; its bars as it sent them.
     std::vector<int> bars;
@@ -617,6 +667,58 @@ TEST_F(WizardPagesTest, AJobStartedOnTheOptionPageEndsOnTheCompletionPageWithThe
     const std::string version = mapvale::testing::Sandbox::Read(card + "HX100.ver");
     EXPECT_EQ(version.rfind("*|20240115|", 0), 0u) << version;
     EXPECT_NE(version.find("|1\n"), std::string::npos) << version;
+}
+
+// The countdown movie's own command, sent through its page's bridge as when the count runs out
+// (twice, as a page may), starts the job once: its questions and the notice page come up and are
+// answered, and the progress and completion pages follow.
+TEST_F(WizardJobTest, TheCountdownMoviesOwnCommandStartsTheJobOnce) {
+    CardOnTheOptionPage();
+    frame_->ShowScreen(controller::kScreenCountdown);
+    CDlgEasy2* summary = Current<CDlgEasy2>();
+    ASSERT_NE(summary, nullptr);
+    ASSERT_TRUE(WaitFor([&] { return summary->Countdown()->IsReady(); }, 30000));
+    AnswerEverything();
+    mapvale::testing::RunScript(
+        *summary->Countdown(),
+        QStringLiteral("Movie.fsCommand('countdown', '0'); Movie.fsCommand('countdown', '0'); 1"));
+    ASSERT_TRUE(WaitFor([&] { return Current<CDlgEasy3>() != nullptr; }, 90000))
+        << ::testing::PrintToString(said_);
+    // The countdown was the confirmation: no question about the card.
+    EXPECT_THAT(asked_, ::testing::Not(::testing::Contains(QStringLiteral("메모리카드 확인"))));
+    ASSERT_TRUE(WaitFor([&] { return Current<CDlgEasy4>() != nullptr; }, 120000));
+    // The second command started nothing after the first job.
+    QTest::qWait(300);
+    EXPECT_EQ(frame_->state().job_running, 0);
+    EXPECT_NE(Current<CDlgEasy4>(), nullptr);
+}
+
+// The card pulled once the install began, while the slow download still feeds it: the copy
+// error is told over the progress page, which gives way to the option page.
+TEST_F(WizardJobTest, ACardPulledDuringTheInstallIsToldOnTheProgressPageAndBackToTheOptions) {
+    const std::string card = CardOnTheOptionPage({"--throttle", "60000"});
+    StartFromTheOptionPage();
+    ASSERT_NE(Current<CDlgEasy3>(), nullptr) << asked_.size();
+    // The install marks the card as begun (mark 0) before its first copy.
+    ASSERT_TRUE(WaitFor(
+        [&] {
+            const std::string version = mapvale::testing::Sandbox::Read(card + "HX100.ver");
+            return version.starts_with("*|20240115|") && version.ends_with("|0\n");
+        },
+        60000));
+    const std::size_t boxes_before = said_.size();
+    ASSERT_TRUE(cards_.Eject(card));
+
+    ASSERT_TRUE(WaitFor([&] { return Current<CDlgEasy22>() != nullptr; }, 60000));
+    ASSERT_EQ(said_.size(), boxes_before + 1) << ::testing::PrintToString(asked_);
+    EXPECT_EQ(said_.back().toStdString(),
+              "지도 설치에 실패하였습니다.\n[복사 중 오류가 발생했습니다.]\n");
+    EXPECT_EQ(under_.back().toStdString(), "CDlgEasy3");
+    EXPECT_EQ(frame_->state().job_running, 0);
+    EXPECT_EQ(Current<CDlgEasy4>(), nullptr);
+    // The card comes back as it was left: the install's mark still says "not finished".
+    cards_.Insert({'E', 1ULL << 30, card});
+    EXPECT_TRUE(mapvale::testing::Sandbox::Read(card + "HX100.ver").ends_with("|0\n"));
 }
 
 }  // namespace

@@ -7,10 +7,13 @@
 
 #include "app/constants.h"
 #include "controller/controller_texts.h"
+#include "controller/install_rules.h"
 #include "controller/main_frame.h"
+#include "controller/wizard_return.h"
 #include "gallery_sheet.h"
 #include "gallery_wait.h"
 #include "page_server.h"
+#include "platform/fake_clock.h"
 #include "platform/profile.h"
 #include "platform/settings_store.h"
 #include "ui/dlg_env.h"
@@ -99,6 +102,138 @@ void ShowChart(ui::CListClass& list, const DeviceEntry& device, const CardInfo* 
     Settle(600);
 }
 
+constexpr std::int64_t kStripFirstHalfMs = 1733700000000;  // a second that ends in 0
+
+// Every state of the main screen's status strip, each cut from the screen as it shows it.
+void WriteStatusStripPictures(GalleryFolder& out, ui::CDlgMain& screen,
+                              controller::ControllerState& state, platform::FakeClock& clock) {
+    QWidget* strip = screen.findChild<QWidget*>(QString::number(ui::CDlgMain::kStatus));
+    if (strip == nullptr) {
+        return;
+    }
+    DeviceEntry& device = state.devices.front();
+    CardInfo& card = state.drives['E'];
+    GallerySheet sheet(2);
+    const auto shoot = [&](const char* label) {
+        screen.RefreshStatus();
+        Settle(500);
+        sheet.Add(QString::fromUtf8(label), Shoot(screen).copy(strip->geometry()));
+    };
+    const auto job = [&](int job_state, bool with_card) {
+        state.selected_drive = with_card ? 'E' : 0;
+        state.job_running = job_state != 0 ? 1 : 0;
+        device.busy = job_state != 0 ? 1 : 0;
+        device.job_state = job_state;
+    };
+
+    state.selected_device = nullptr;
+    shoot("no unit chosen");
+    state.selected_device = &device;
+    job(0, true);
+    card.model_name = "KB20";
+    shoot("card: waiting for the install");
+    card.model_name = device.model_name;
+    card.recorded_version = device.server_map_version;
+    card.recorded_number = device.server_second_version;
+    card.completion_mark = 0;
+    shoot("card: an unfinished install of this package");
+    card.completion_mark = 1;
+    shoot("card: the newest package");
+    card.model_name = "KB20";
+    shoot("card: another unit's newest package");
+    card.model_name = "HX100";
+    card.completion_mark = 0;
+    card.recorded_version = 0;
+
+    device.install_percent = 35;
+    for (int stage = 1; stage <= 3; ++stage) {
+        job(stage, true);
+        shoot(stage == 1 ? "card: backup" : stage == 2 ? "card: erasing" : "card: restoring");
+    }
+    job(4, true);
+    shoot("card: working out the sizes");
+    job(5, true);
+    device.download_percent = 42;
+    device.install_percent = 31;
+    device.download_speed = 1830.0;
+    device.copy_speed = 950.0;
+    device.remaining_download_seconds = 1500;
+    device.remaining_copy_seconds = 900;
+    shoot("card: installing, download speed and time left");
+    clock.SetNowMs(kStripFirstHalfMs + 5000);
+    shoot("card: installing, copy speed");
+    clock.SetNowMs(kStripFirstHalfMs);
+    job(6, true);
+    shoot("card: finishing");
+    job(2, false);
+    shoot("hard disk only: working out the sizes");
+    job(5, false);
+    shoot("hard disk only: downloading");
+    job(6, false);
+    shoot("hard disk only: finishing");
+    job(0, false);
+    shoot("hard disk only: waiting");
+    out.Save(sheet, QStringLiteral("status-strip.png"));
+}
+
+// Every refusal of the main screen's way back to the wizard, as the rule gives it for a unit and
+// card that call for it.
+void WriteWizardRefusalPictures(GalleryFolder& out) {
+    CardInfo card;
+    card.capacity_kb = 4u * 1024 * 1024;
+    card.free_kb = 3u * 1024 * 1024;
+    CardInfo small_card = card;
+    small_card.capacity_kb = 1024 * 1024;
+    const auto unit = [](int kind, int sub_kind, const char* device_class, int install_type) {
+        DeviceEntry device;
+        device.kind = kind;
+        device.sub_kind = sub_kind;
+        device.model_name = "HX100";
+        device.device_class = device_class;
+        device.install_type = install_type;
+        device.server_map_version = 20240115;
+        device.backup_option = 1;
+        return device;
+    };
+    DeviceEntry newest = unit(8, 0, "A", 4);
+    CardInfo newest_card = card;
+    newest_card.model_name = "HX100";
+    newest_card.recorded_version = newest.server_map_version;
+    newest_card.recorded_number = newest.server_second_version;
+    newest_card.completion_mark = 1;
+    DeviceEntry too_big = unit(8, 0, "A", 4);
+    too_big.backup_option = 0;
+    too_big.needed_kb = 5u * 1024 * 1024;
+
+    struct Case {
+        const char* label;
+        DeviceEntry device;
+        const CardInfo* card;
+    };
+    const Case cases[] = {
+        {"no card", unit(8, 0, "A", 4), nullptr},
+        {"a PDA unit", unit(2, 0, "P", 4), &card},
+        {"the newest package already on the card", newest, &newest_card},
+        {"TARNO high resolution, 1 GB card", unit(2, 2, "A", 4), &small_card},
+        {"ORLA V5.0, 1 GB card", unit(1, 2, "A", 4), &small_card},
+        {"the user's own selection", unit(8, 0, "A", controller::kInstallNo1GbVariant), &card},
+        {"camera data only", unit(8, 0, "A", controller::kInstallCameraOnly), &card},
+        {"no room on the card", too_big, &card},
+    };
+    GallerySheet sheet(3);
+    for (const Case& shot : cases) {
+        const std::string_view refusal =
+            controller::WizardReturnRefusal(&shot.device, shot.card, false);
+        if (refusal.empty()) {
+            continue;
+        }
+        sheet.Add(QString::fromUtf8(shot.label),
+                  MessageBoxShot(Text(refusal), Text(controller::kWizardReturnCaption),
+                                 ui::MessageBoxButtons::kOk, ui::MessageBoxIcon::kInformation));
+    }
+    out.Save(sheet, QStringLiteral("wizard-refusals.png"));
+}
+
 // The main screen over a controller that never starts, its pages served by a demo world: idle,
 // before, during and after a job, maximised, and each tab.
 void WriteMainScreenPictures(GalleryFolder& out, const QString& program_folder) {
@@ -111,8 +246,12 @@ void WriteMainScreenPictures(GalleryFolder& out, const QString& program_folder) 
     platform::Profile profile(store, std::string(app::kCompanyKey), std::string(app::kProfileName));
     ui::FramePump pump;
     ui::QtFrameUi frame_ui(pump, ui::ScreenRegistry::Standard());
+    // The strip's speed and remaining time take turns by the clock's second.
+    platform::FakeClock clock;
+    clock.SetNowMs(kStripFirstHalfMs);
     controller::FrameServices services;
     services.profile = &profile;
+    services.clock = &clock;
     const std::string root = work.path().toStdString();
     services.folder_defaults = {program_folder.toStdString(), root + "/data/"};
     controller::CMainFrame frame(frame_ui, pump, std::move(services));
@@ -214,6 +353,12 @@ void WriteMainScreenPictures(GalleryFolder& out, const QString& program_folder) 
             tabs.Add(QString::fromUtf8(label), shoot(screen, 1200));
         }
         out.Save(tabs, QStringLiteral("main-screen-tabs.png"));
+
+        if (auto* button =
+                screen.findChild<ui::CImageButton*>(QString::number(ui::CDlgMain::kInstallTab))) {
+            emit button->command(ui::CDlgMain::kInstallTab);
+        }
+        WriteStatusStripPictures(out, screen, state, clock);
     }
     frame.Destroy();
 }
@@ -221,7 +366,7 @@ void WriteMainScreenPictures(GalleryFolder& out, const QString& program_folder) 
 }  // namespace
 
 int MainGalleryPictureCount() {
-    return 7;
+    return 9;
 }
 
 QStringList WriteMainGallery(const QString& folder) {
@@ -370,6 +515,7 @@ QStringList WriteMainGallery(const QString& folder) {
                                  Text(controller::kCaptionAskStop), B::kYesNo, I::kQuestion));
         out.Save(sheet, QStringLiteral("boxes.png"));
     }
+    WriteWizardRefusalPictures(out);
     frame.Destroy();
     WriteMainScreenPictures(out, program_folder);
     return out.written();

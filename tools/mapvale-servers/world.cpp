@@ -543,9 +543,12 @@ private:
             {'8', 1, "ORLA 차량용 내비게이션"},
             {'2', 1, "TARNO 내비게이션"},
         };
+        // The card unit HX100 updates from SD; the other media go to units that no card flow
+        // depends on.
         return Put(layout_.ServersIni(),
                    ServersIniText(options_.address, options_.traffic_address)) &&
-               Put(layout_.PackageList(), PackageListText(families, categories_));
+               Put(layout_.PackageList(), PackageListText(families, categories_)) &&
+               Put(layout_.VehicleMedia(), "HX100|SD\nKB20|USB\nKC30|USBDVD\nKD40|DVD\n");
     }
 
     // Small theme files whose bytes say which theme they are, so a copy on a card is recognised.

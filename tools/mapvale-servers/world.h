@@ -27,6 +27,8 @@ struct WorldLayout {
     std::string ProgramFolder() const { return folder + "/program/"; }
     std::string ServersIni() const { return folder + "/program/Info/Servers.ini"; }
     std::string PackageList() const { return folder + "/program/Info/PackageInfo.txt"; }
+    // The vehicle models' update media (model|SD, USB, USBDVD or DVD), one model of each.
+    std::string VehicleMedia() const { return folder + "/program/Info/VehicleMedia.txt"; }
     // The self-update's local list, which both programs keep.
     std::string UpdateList() const { return folder + "/program/Info/UpdateInfo.txt"; }
 
@@ -46,7 +48,8 @@ struct WorldOptions {
 // kind, a content tree of packages of synthetic map files made with the packager (a few MB), the
 // version records, banner lists and pages, product pictures, the update server's patch areas
 // and notice, traffic.conf, world.conf and the program-folder overlay (Info/Servers.ini,
-// Info/PackageInfo.txt, the self-update's list and files). The same options give the
+// Info/PackageInfo.txt,
+// Info/VehicleMedia.txt, the self-update's list and files). The same options give the
 // same world, byte for byte (sources and in-memory members carry a fixed date).
 //
 // A folder that holds anything but an earlier world is refused; an earlier world is replaced.

@@ -1,5 +1,7 @@
 #include "ui/web/status_movies.h"
 
+#include <QAbstractScrollArea>
+
 #include "controller/movie_requests.h"
 #include "ui/web/movie_view.h"
 
@@ -41,8 +43,14 @@ CMovieView* ShowPie(QWidget* list, const QString& program_folder, int columns_wi
         pie->setObjectName(kPieName);
         pie->LoadMovie(0, QStringLiteral("Info/PieChart.html"));
     }
+    // The client area ends where a scroll bar begins: a chart under the bar loses its right edge.
+    QSize client = list->size();
+    if (const auto* area = qobject_cast<const QAbstractScrollArea*>(list)) {
+        const QRect view = area->viewport()->geometry();
+        client = QSize(view.right() + 1, view.bottom() + 1);
+    }
     const controller::PiePlacement place =
-        controller::PlacePie(list->width(), list->height(), columns_width);
+        controller::PlacePie(client.width(), client.height(), columns_width);
     pie->setGeometry(place.x, place.y, place.width, place.height);
     pie->show();
     pie->CallMovie(camera ? controller::PieDrawCameraRequest(map, place.radius)

@@ -23,8 +23,9 @@ void ResizeStatus(CMovieView& status, const QSize& window_size, const QRect& rec
 
 // The pie chart of a content list: made as a visible child of `list` on first use (loading
 // Info/PieChart.html from `program_folder`), placed right of the list's first five columns
-// (`columns_width` pixels) and sent pieDraw for a map package (`camera` false: map, user and free
-// amounts) or a camera-data package (`camera`: the install size in `map`).
+// (`columns_width` pixels) within the list's client area (scroll bars left out) and sent pieDraw
+// for a map package (`camera` false: map, user and free amounts) or a camera-data package
+// (`camera`: the install size in `map`).
 CMovieView* ShowPie(QWidget* list, const QString& program_folder, int columns_width, bool camera,
                     std::int64_t map, std::int64_t user, std::int64_t free);
 // Hides the list's pie (a device marked as having no chart); nothing when it has none.

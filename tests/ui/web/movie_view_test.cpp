@@ -119,6 +119,13 @@ TEST_F(MovieViewTest, PieDrawsItsSlicesAndNothingForRadiusZero) {
     EXPECT_EQ(Script(slices), "3");
     EXPECT_EQ(Script("document.getElementById('pie').getAttribute('width')"), "204");
     EXPECT_TRUE(Text("legend").startsWith(QStringLiteral("지도")));
+    // In the middle of its box (785 x 300), left of the legend and clear of it.
+    EXPECT_EQ(Script("document.getElementById('pie').style.top"), "48px");
+    const QString clear_of_legend = QStringLiteral(
+        "String(document.getElementById('pie').getBoundingClientRect().left > 200 && "
+        "document.getElementById('pie').getBoundingClientRect().right < "
+        "document.getElementById('legend').getBoundingClientRect().left)");
+    EXPECT_EQ(Script(clear_of_legend), "true");
     view_->CallMovie(controller::PieDrawCameraRequest(52000, 80));
     EXPECT_EQ(Script(slices), "1");
     EXPECT_TRUE(Text("legend").startsWith(QStringLiteral("설치용량")));
