@@ -137,19 +137,49 @@ protected:
         return std::nullopt;
     }
 
+    bool WaitUntilNoVisible(const QString& kind, int timeout_ms) {
+        const QDeadlineTimer deadline(timeout_ms);
+        while (!deadline.hasExpired()) {
+            if (const auto answer = driver_.Ok(Op("snapshot"))) {
+                const QJsonArray windows = answer->value(QStringLiteral("windows")).toArray();
+                if (std::none_of(windows.begin(), windows.end(), [&](const QJsonValue& value) {
+                        const QJsonObject window = value.toObject();
+                        return window.value(QStringLiteral("class")).toString() == kind &&
+                               window.value(QStringLiteral("visible")).toBool();
+                    })) {
+                    return true;
+                }
+            }
+            QThread::msleep(100);
+        }
+        return false;
+    }
+
     // The open notice's own start button, once its page has loaded and reached the program.
     bool PressNoticeStart() {
         const QDeadlineTimer loaded(60000);
+        QJsonObject last;
         while (!loaded.hasExpired()) {
             const auto result = driver_.Ok(
                 With(Op("script", On("CDlgAlert", "1027")), "code",
+                     // The click closes the notice, and with it the page that would answer
+                     // this script: it runs once the answer is on its way.
                      QStringLiteral("(document.getElementById('start') && window.external) ? "
-                                    "(document.getElementById('start').click(), 1) : 0")));
+                                    "(setTimeout(() => document.getElementById('start').click()), "
+                                    "1) : document.readyState + ' ' + location.href")));
             if (result && result->value(QStringLiteral("result")).toInt() == 1) {
                 return true;
             }
+            last = result.value_or(QJsonObject{});
             QThread::msleep(200);
         }
+        // What the page was doing, for a run that fails this way.
+        ADD_FAILURE() << "the notice's last answer: "
+                      << QJsonDocument(last).toJson(QJsonDocument::Compact).toStdString()
+                      << "; the windows: "
+                      << QJsonDocument(driver_.Ok(Op("snapshot")).value_or(QJsonObject{}))
+                             .toJson(QJsonDocument::Compact)
+                             .toStdString();
         return false;
     }
 
@@ -169,6 +199,12 @@ protected:
             if (window->value(QStringLiteral("class")).toString() == QStringLiteral("CDlgAlert")) {
                 if (!PressNoticeStart()) {
                     ADD_FAILURE() << "the notice never answered";
+                    return {};
+                }
+                // Its page title and address change as it loads, so a snapshot taken while it
+                // closes would not match the one that found it: wait until it is gone.
+                if (!WaitUntilNoVisible(QStringLiteral("CDlgAlert"), 60000)) {
+                    ADD_FAILURE() << "the notice stayed open after its start button";
                     return {};
                 }
                 continue;
