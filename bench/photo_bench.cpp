@@ -1,19 +1,25 @@
 // The photo writer on large camera pictures: a baseline and a progressive JPEG of the given
 // megapixels become "UserPhoto.jpg" (decoded reduced in the DCT, averaged to 800 wide, encoded at
 // quality 100 with the position block), against `djpeg -scale 1/N | cjpeg -quality 100` on the
-// same file. Each run is its own process, so the peak memory is that run's alone.
+// same file.
+//
+// Every run is a program started afresh (ours is this program again, in its "save" mode), so
+// each peak is that run's alone and all start from the same kind of process. The pipeline's two
+// tools run side by side, so its memory is the sum of their peaks; each tool is also measured
+// alone (djpeg into a file, cjpeg from it) to get them.
 //
 // Usage: photo_bench [megapixels=24] [work dir=/tmp]
+//        photo_bench save <source.jpg> <target.jpg>   (one save; the exit status says how)
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -72,12 +78,19 @@ struct Run {
     int status = -1;
 };
 
-// `work` in a child process: wall time and the child's peak resident memory.
-Run InChild(const std::function<int()>& work) {
+// `program` with `arguments` as a child: wall time and its peak resident memory (the largest of
+// it and the children it waited for).
+Run Started(const std::vector<std::string>& command) {
     const auto start = std::chrono::steady_clock::now();
     const pid_t child = fork();
     if (child == 0) {
-        _exit(work());
+        std::vector<char*> argv;
+        for (const std::string& argument : command) {
+            argv.push_back(const_cast<char*>(argument.c_str()));
+        }
+        argv.push_back(nullptr);
+        execvp(argv[0], argv.data());
+        _exit(127);
     }
     int status = 0;
     rusage usage{};
@@ -89,18 +102,24 @@ Run InChild(const std::function<int()>& work) {
     return run;
 }
 
-void Report(const char* what, const Run& ours, const Run& tools) {
-    std::printf(
-        "%-12s ours %6.3f s %7ld KiB (exit %d) | djpeg|cjpeg %6.3f s %7ld KiB | time x%.2f, "
-        "memory x%.2f\n",
-        what, ours.seconds, ours.peak_kib, ours.status, tools.seconds, tools.peak_kib,
-        ours.seconds / tools.seconds,
-        static_cast<double>(ours.peak_kib) / static_cast<double>(tools.peak_kib));
+Run Shell(const std::string& command) {
+    return Started({"/bin/sh", "-c", command});
+}
+
+double Ratio(double ours, double theirs) {
+    return theirs > 0 ? ours / theirs : 0;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 4 && std::strcmp(argv[1], "save") == 0) {
+        GeoPhoto photo;
+        if (photo.Load(argv[2]) != 1) {
+            return 2;
+        }
+        return photo.Save(argv[3], {46'467'180, 12'664'656}) == 1 ? 0 : 3;
+    }
     const double megapixels = argc > 1 ? std::atof(argv[1]) : 24;
     const std::string work = argc > 2 ? argv[2] : "/tmp";
     const int width = static_cast<int>(std::sqrt(megapixels * 1e6 * 3 / 2));
@@ -115,9 +134,12 @@ int main(int argc, char** argv) {
     }
     std::printf("%d x %d -> %d x %d (tools at 1/%d)\n", width, height, new_width, new_height,
                 scale);
-    // What a child of this program holds before it does anything.
-    const Run idle = InChild([] { return 0; });
-    std::printf("an idle child: %ld KiB\n", idle.peak_kib);
+    const std::string self = "/proc/self/exe";
+    // What a program started afresh holds before it does anything: ours, and one tool.
+    const Run idle = Started({self, "save", "", ""});
+    const Run tool_idle = Shell("cjpeg -version < /dev/null > /dev/null 2>&1");
+    std::printf("started and ended at once: ours %ld KiB, a tool %ld KiB\n", idle.peak_kib,
+                tool_idle.peak_kib);
     for (const bool progressive : {false, true}) {
         const std::string source =
             work + (progressive ? "/photo_bench_progressive.jpg" : "/photo_bench_baseline.jpg");
@@ -126,18 +148,23 @@ int main(int argc, char** argv) {
             return 1;
         }
         const std::string target = work + "/photo_bench_UserPhoto.jpg";
-        const Run ours = InChild([&] {
-            GeoPhoto photo;
-            if (photo.Load(source) != 1) {
-                return 2;
-            }
-            return photo.Save(target, {46'467'180, 12'664'656}) == 1 ? 0 : 3;
-        });
-        const std::string command = "djpeg -scale 1/" + std::to_string(scale) + " '" + source +
-                                    "' | cjpeg -quality 100 > '" + work + "/photo_bench_tools.jpg'";
-        const Run tools = InChild([&] { return std::system(command.c_str()) == 0 ? 0 : 4; });
-        Report(progressive ? "progressive" : "baseline", ours, tools);
+        const std::string pixels = work + "/photo_bench_tools.ppm";
+        const std::string encoded = work + "/photo_bench_tools.jpg";
+        const std::string scaled = "djpeg -scale 1/" + std::to_string(scale) + " '" + source + "'";
+        const Run ours = Started({self, "save", source, target});
+        const Run pipeline = Shell(scaled + " | cjpeg -quality 100 > '" + encoded + "'");
+        const Run decoder = Shell("exec " + scaled + " > '" + pixels + "'");
+        const Run encoder = Shell("exec cjpeg -quality 100 '" + pixels + "' > '" + encoded + "'");
+        const long tools = decoder.peak_kib + encoder.peak_kib;
+        std::printf(
+            "%-12s ours %6.3f s %7ld KiB (exit %d) | djpeg|cjpeg %6.3f s, djpeg %ld KiB + cjpeg "
+            "%ld KiB = %ld KiB | time x%.2f, memory x%.2f of both (x%.2f of the larger)\n",
+            progressive ? "progressive" : "baseline", ours.seconds, ours.peak_kib, ours.status,
+            pipeline.seconds, decoder.peak_kib, encoder.peak_kib, tools,
+            Ratio(ours.seconds, pipeline.seconds), Ratio(ours.peak_kib, tools),
+            Ratio(ours.peak_kib, std::max(decoder.peak_kib, encoder.peak_kib)));
         std::remove(source.c_str());
+        std::remove(pixels.c_str());
     }
     return 0;
 }

@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPixmap>
+#include <QPlainTextEdit>
 #include <QPointer>
 #include <QScreen>
 #include <QWidget>
@@ -44,22 +45,35 @@ QString PrepareClick(QWidget* control, AutomationActions::Run& run) {
 }
 
 QString PrepareType(QWidget* control, const QJsonObject& request, AutomationActions::Run& run) {
-    auto* edit = qobject_cast<QLineEdit*>(control);
-    if (edit == nullptr) {
+    auto* line = qobject_cast<QLineEdit*>(control);
+    auto* text_area = qobject_cast<QPlainTextEdit*>(control);
+    if (line == nullptr && text_area == nullptr) {
         return QStringLiteral("not an edit");
     }
     const QString text = request.value(QStringLiteral("text")).toString();
     const bool replace = request.value(QStringLiteral("replace")).toBool(true);
-    run = [target = QPointer<QLineEdit>(edit), text, replace] {
+    run = [target = QPointer<QWidget>(control), text, replace] {
         if (!target) {
             return;
         }
         target->setFocus(Qt::OtherFocusReason);
         if (replace) {
-            target->selectAll();
+            if (auto* edit = qobject_cast<QLineEdit*>(target)) {
+                edit->selectAll();
+            } else if (auto* area = qobject_cast<QPlainTextEdit*>(target)) {
+                area->selectAll();
+            }
         }
         for (const QChar c : text) {
-            SendKey(target, 0, QString(c));
+            if (!target) {
+                return;
+            }
+            // A line break as the Return key, which is how a person types one.
+            if (c == QLatin1Char('\n')) {
+                SendKey(target, Qt::Key_Return, QStringLiteral("\r"));
+            } else {
+                SendKey(target, 0, QString(c));
+            }
         }
     };
     return {};
@@ -155,6 +169,12 @@ QString AutomationActions::Prepare(const QString& op, const QJsonObject& request
     if (op != QLatin1String("click") && op != QLatin1String("type") &&
         op != QLatin1String("choose")) {
         return QStringLiteral("unknown op");
+    }
+    // Typing without a control goes where the window's focus is: the name field of a file
+    // chooser, whose controls carry no number of ours.
+    if (op == QLatin1String("type") && control == nullptr &&
+        !request.contains(QStringLiteral("id"))) {
+        control = window->focusWidget();
     }
     if (QString refusal = Refusal(control); !refusal.isEmpty()) {
         return refusal;

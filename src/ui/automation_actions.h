@@ -16,7 +16,8 @@ public:
     using Run = std::function<void()>;
 
     // Checks the request ("click", "type", "key", "choose" or "answer") against the window and
-    // control now and returns what would refuse it, or empty with `run` set to the action. The
+    // control now and returns what would refuse it, or empty with `run` set to the action; a
+    // "type" without an "id" types into the window's focused edit. The
     // caller runs it from the event loop: a click may open a box whose loop only ends when the
     // driver, already answered, answers the box.
     static QString Prepare(const QString& op, const QJsonObject& request, QWidget* window,

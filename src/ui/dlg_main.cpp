@@ -10,6 +10,7 @@
 #include "controller/main_frame.h"
 #include "ui/dlg_env.h"
 #include "ui/dlg_install.h"
+#include "ui/dlg_picroute.h"
 #include "ui/qt_frame_ui.h"
 #include "ui/skin/frame_offset.h"
 #include "ui/skin/image_button.h"
@@ -104,6 +105,20 @@ CDlgMain::CDlgMain(controller::CMainFrame& frame) : ScreenWindow(frame, kBackgro
     connect(&status_timer_, &QTimer::timeout, this, &CDlgMain::RefreshStatus);
     status_timer_.start(kRefreshMs);
     RefreshStatus();
+}
+
+CDlgPicroute* CDlgMain::OpenPhotoDialog() {
+    if (!photo_) {
+        photo_ = new CDlgPicroute(frame(), frame().ui(), this);
+    }
+    photo_->show();
+    photo_->raise();
+    photo_->activateWindow();
+    return photo_.data();
+}
+
+CDlgPicroute* CDlgMain::PhotoDialog() const {
+    return photo_.data();
 }
 
 // --- Layout and window behaviour ---

@@ -17,6 +17,7 @@ class CDlgEtc;
 class CDlgEtcTarno;
 class CDlgInstall;
 class CDlgMap;
+class CDlgPicroute;
 class CImageButton;
 class CMovieView;
 class CUserInfo;
@@ -76,6 +77,10 @@ public:
     const std::optional<controller::StatusStrip>& Strip() const { return strip_; }
     // Reads the job state into the strip now, as the timer does.
     void RefreshStatus();
+    // The photo dialog the map page opens: made once over this screen and kept, hidden on close.
+    CDlgPicroute* OpenPhotoDialog();
+    // Null until a page opened it.
+    CDlgPicroute* PhotoDialog() const;
 
 protected:
     void OnCommand(int id) override;
@@ -110,6 +115,7 @@ private:
     QPointer<CDlgMap> map_;
     QPointer<CDlgEtc> etc_;
     QPointer<CDlgEtcTarno> tarno_;
+    QPointer<CDlgPicroute> photo_;
     CImageButton* maximise_;
     QList<CImageButton*> tabs_;
     QList<Moving> right_side_;  // keep their distance to the right edge

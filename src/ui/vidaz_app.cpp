@@ -11,6 +11,7 @@
 #include "model/messages.h"
 #include "ui/automation_server.h"
 #include "ui/automation_state.h"
+#include "ui/dlg_main.h"
 #include "ui/dlg_picroute.h"
 #include "ui/frame_pump.h"
 #include "ui/qt_frame_ui.h"
@@ -33,7 +34,7 @@ CVidazApp::CVidazApp(std::vector<std::string> arguments, AppServices services)
 
 CVidazApp::~CVidazApp() {
     // The photo dialog works on the controller: it goes first.
-    delete photo_dialog_.data();
+    delete photo_dialog();
     if (frame_) {
         frame_->Destroy();
     }
@@ -125,7 +126,7 @@ int CVidazApp::Exec() {
         QApplication::exec();
     }
     pump_->SetHandler(nullptr);
-    delete photo_dialog_.data();
+    delete photo_dialog();
     frame_->Destroy();
     return 0;
 }
@@ -155,11 +156,16 @@ void CVidazApp::MakeScriptFunctions() {
         return frame_ ? frame_->DownloadPicroute(arguments) : 0;
     };
     handlers.set_coord = [this](int longitude, int latitude) {
-        if (photo_dialog_) {
-            photo_dialog_->SetCoord(longitude, latitude);
+        if (CDlgPicroute* dialog = photo_dialog()) {
+            dialog->SetCoord(longitude, latitude);
         }
     };
-    handlers.photo_dialog_open = [this] { OpenPhotoDialog(); };
+    // The map page lives in the main screen, which holds the dialog.
+    handlers.photo_dialog_open = [this] {
+        if (auto* main = qobject_cast<CDlgMain*>(ui_ ? ui_->MainScreen() : nullptr)) {
+            main->OpenPhotoDialog();
+        }
+    };
     handlers.notice_answer = [this](int answer) {
         if (frame_) {
             frame_->AnswerNotice(answer);
@@ -189,21 +195,8 @@ void CVidazApp::SetUpBrowsers() {
 }
 
 CDlgPicroute* CVidazApp::photo_dialog() const {
-    return photo_dialog_.data();
-}
-
-// Made once over the main screen and kept (hidden on close); made again only when the main
-// screen it belonged to is gone.
-void CVidazApp::OpenPhotoDialog() {
-    if (!frame_ || !ui_) {
-        return;
-    }
-    if (!photo_dialog_) {
-        photo_dialog_ = new CDlgPicroute(*frame_, *ui_, ui_->MainScreen());
-    }
-    photo_dialog_->show();
-    photo_dialog_->raise();
-    photo_dialog_->activateWindow();
+    const auto* main = qobject_cast<const CDlgMain*>(ui_ ? ui_->MainScreen() : nullptr);
+    return main != nullptr ? main->PhotoDialog() : nullptr;
 }
 
 }  // namespace mapvale::ui

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QPointer>
 #include <QSize>
 #include <functional>
 #include <memory>
@@ -77,12 +76,12 @@ public:
     FramePump& pump() { return *pump_; }
     QtFrameUi* ui() { return ui_.get(); }
     controller::CMainFrame* frame() { return frame_.get(); }
-    // The photo dialog once a page opened it (null before).
+    // The main screen's photo dialog once a page opened it (null before, and without a main
+    // screen).
     CDlgPicroute* photo_dialog() const;
 
 private:
     void MakeScriptFunctions();
-    void OpenPhotoDialog();
     void SetUpBrowsers();
     QSize ScreenSize() const;
 
@@ -95,7 +94,6 @@ private:
     std::unique_ptr<controller::CMainFrame> frame_;
     std::unique_ptr<TerminationSignals> signals_;
     std::unique_ptr<AutomationServer> automation_;
-    QPointer<CDlgPicroute> photo_dialog_;
     bool ending_ = false;
 };
 

@@ -1,7 +1,12 @@
 #include "extras/geo_photo.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <csignal>
+#include <filesystem>
 #include <optional>
 #include <sstream>
 
@@ -171,6 +176,71 @@ TEST_F(GeoPhotoTest, WriterRefusesPositionsOutsideAndPicturesItCannotDecode) {
     EXPECT_EQ(photo.Save(box_.Path("no/such/folder/UserPhoto.jpg"), kBusan), -3);
     // Nothing loaded.
     EXPECT_EQ(GeoPhoto().Save(Target(), kBusan), -2);
+}
+
+// The disk fills up while "UserPhoto.jpg" is being written: the save is run in a child whose
+// files may not grow past `limit` bytes, where a write beyond it fails as on a full disk.
+int SaveOnAFullDisk(const GeoPhoto& photo, const std::string& target, rlim_t limit) {
+    const pid_t child = fork();
+    if (child == 0) {
+        std::signal(SIGXFSZ, SIG_IGN);  // the failing write is reported, not a signal
+        const rlimit small{limit, limit};
+        if (setrlimit(RLIMIT_FSIZE, &small) != 0) {
+            _exit(100);
+        }
+        _exit(photo.Save(target, kBusan) + 10);
+    }
+    int status = 0;
+    if (waitpid(child, &status, 0) != child || !WIFEXITED(status)) {
+        return 99;
+    }
+    return WEXITSTATUS(status) - 10;
+}
+
+TEST_F(GeoPhotoTest, AFullDiskFailsTheWriteAndKeepsThePhotoFromBefore) {
+    const std::string kBefore = "the photo from before";
+    // Compared without printing a whole photo when it fails.
+    const auto kept = [&] {
+        return platform::ReadWholeFile(Target()) == std::optional<std::string>(kBefore);
+    };
+    const auto leftovers = [&] {
+        int files = 0;
+        for (const auto& entry : std::filesystem::directory_iterator(box_.Path(""))) {
+            files += entry.path().filename().string().rfind("UserPhoto.jpg.", 0) == 0;
+        }
+        return files;
+    };
+    // Encoded again: the disk is full while the encoder is still writing.
+    GeoPhoto large;
+    ASSERT_EQ(large.Load(Photo("large.jpg", MakeJpeg({2400, 1800}))), 1);
+    ASSERT_TRUE(large.reencode());
+    ASSERT_EQ(large.Save(Target(), kBusan), 1);
+    const std::uint64_t whole = platform::FileSize(Target()).value_or(0);
+    constexpr rlim_t kRoom = 96 * 1024;
+    ASSERT_GT(whole, 3 * kRoom);  // the encoder's output is flushed more than once
+    box_.Write("UserPhoto.jpg", kBefore);
+    EXPECT_EQ(SaveOnAFullDisk(large, Target(), kRoom), -3);
+    EXPECT_TRUE(kept());
+    EXPECT_EQ(leftovers(), 0);
+    // Full from the start.
+    EXPECT_EQ(SaveOnAFullDisk(large, Target(), 0), -3);
+    EXPECT_TRUE(kept());
+    EXPECT_EQ(leftovers(), 0);
+
+    // Kept as it is, only the block replaced: the same.
+    GeoPhoto small;
+    ASSERT_EQ(small.Load(Photo("small.jpg",
+                               WithSegments(MakeJpeg({640, 480}), Segment(0xE1, CameraExif())))),
+              1);
+    ASSERT_FALSE(small.reencode());
+    EXPECT_EQ(SaveOnAFullDisk(small, Target(), 1024), -3);
+    EXPECT_TRUE(kept());
+    EXPECT_EQ(leftovers(), 0);
+
+    // With room enough, the same child writes it whole.
+    EXPECT_EQ(SaveOnAFullDisk(large, Target(), whole + 4096), 1);
+    EXPECT_EQ(platform::FileSize(Target()), whole);
+    EXPECT_EQ(leftovers(), 0);
 }
 
 }  // namespace

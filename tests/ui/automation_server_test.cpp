@@ -7,6 +7,7 @@
 #include <QDialog>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <atomic>
 #include <thread>
@@ -144,6 +145,37 @@ TEST_F(AutomationServerTest, DescribesActsLikeAUserAndAnswersWhileABoxWaits) {
     EXPECT_EQ(
         state->value(QStringLiteral("state")).toObject().value(QStringLiteral("screen")).toInt(),
         22);
+}
+
+TEST_F(AutomationServerTest, TypesIntoTextAreasAndIntoTheFocusedFieldOfAWindow) {
+    auto* text = new QPlainTextEdit(&window_);
+    text->setObjectName(QStringLiteral("1037"));
+    text->setGeometry(10, 110, 150, 60);
+    text->setPlainText(QStringLiteral("old"));
+    text->show();
+    // A chooser-like window whose name field has no number.
+    QDialog chooser;
+    chooser.setObjectName(QStringLiteral("Chooser"));
+    auto* name = new QLineEdit(&chooser);
+    chooser.show();
+    chooser.activateWindow();
+    name->setFocus();
+    AutomationServer server([] { return QJsonObject(); });
+    ASSERT_TRUE(server.Listen(path_));
+    std::optional<QJsonObject> typed_area, typed_focus, not_an_edit;
+    Drive([&](AutomationClient& client) {
+        typed_area =
+            client.Ok(With(Request("type", "Driven", "1037"), QStringLiteral("첫 줄\n둘")));
+        typed_focus = client.Ok(With(Request("type", "Chooser"), QStringLiteral("/tmp/a.jpg")));
+        not_an_edit = client.Request(With(Request("type", "Driven", "1"), QStringLiteral("x")));
+    });
+    ASSERT_TRUE(typed_area && typed_focus && not_an_edit);
+    EXPECT_TRUE(WaitFor([&] { return text->toPlainText() == QStringLiteral("첫 줄\n둘"); }))
+        << text->toPlainText().toStdString();
+    EXPECT_TRUE(WaitFor([&] { return name->text() == QStringLiteral("/tmp/a.jpg"); }))
+        << name->text().toStdString();
+    EXPECT_EQ(not_an_edit->value(QStringLiteral("error")).toString(),
+              QStringLiteral("not an edit"));
 }
 
 TEST_F(AutomationServerTest, ARestartedProgramTakesThePathOverAndBadLinesGetAnError) {

@@ -3,6 +3,7 @@
 #include <gmock/gmock.h>
 
 #include <QMessageBox>
+#include <QPointer>
 #include <QTimer>
 #include <csignal>
 
@@ -11,6 +12,7 @@
 #include "controller/main_frame.h"
 #include "controller/photo_save.h"
 #include "extras/datum_shift.h"
+#include "ui/dlg_main.h"
 #include "ui/dlg_picroute.h"
 #include "ui/frame_pump.h"
 #include "ui/qt_frame_fixture.h"
@@ -164,16 +166,31 @@ TEST_F(VidazAppTest, SixFunctionsForWebPagesInTheirOrder) {
 TEST_F(VidazAppTest, ThePagesOpenOnePhotoDialogAndFillItsPosition) {
     Serve();
     StoreAutomaticSignIn();
+    registry_ = ScreenRegistry::Standard();  // the real main screen holds the dialog
     CVidazApp updater({}, App());
     ASSERT_FALSE(updater.InitInstance().has_value());
     const ScriptFunctionList& functions = updater.functions();
     // SetCoord before the dialog exists: nothing to fill.
     EXPECT_TRUE(functions.Invoke(3, {std::int64_t{13'500'000}, std::int64_t{45'720'000}}));
     EXPECT_EQ(updater.photo_dialog(), nullptr);
+    // The map page is the main screen's: on the wizard's screens there is nothing to open it on.
+    ASSERT_TRUE(functions.Invoke(4, {}));
+    EXPECT_EQ(updater.photo_dialog(), nullptr);
+    {
+        // The start's questions on the way (the download folder), as a user who agrees.
+        auto answer = AnswerBoxes();
+        updater.pump().DeliverAll();
+        updater.frame()->ToggleMainScreen(true);
+    }
     ASSERT_TRUE(functions.Invoke(4, {}));
     CDlgPicroute* dialog = updater.photo_dialog();
     ASSERT_NE(dialog, nullptr);
     EXPECT_TRUE(dialog->isVisible());
+    // The main screen, where the map page is, holds it and owns it.
+    auto* main = qobject_cast<CDlgMain*>(updater.ui()->MainScreen());
+    ASSERT_NE(main, nullptr);
+    EXPECT_EQ(main->PhotoDialog(), dialog);
+    EXPECT_EQ(dialog->parentWidget(), main);
     EXPECT_EQ(dialog->windowTitle(), QStringLiteral("Orla짱- Picroute"));
     // The map's position (last argument first, as the page's call delivers it), in Bessel.
     EXPECT_TRUE(functions.Invoke(3, {std::int64_t{13'500'000}, std::int64_t{45'720'000}}));
@@ -185,8 +202,11 @@ TEST_F(VidazAppTest, ThePagesOpenOnePhotoDialogAndFillItsPosition) {
     ASSERT_TRUE(functions.Invoke(4, {}));
     EXPECT_EQ(updater.photo_dialog(), dialog);
     EXPECT_TRUE(dialog->isVisible());
+    const QPointer<CDlgPicroute> watched(dialog);
     updater.RequestEnd();
     EXPECT_EQ(updater.Exec(), 0);
+    // Gone before the controller: it works on it.
+    EXPECT_TRUE(watched.isNull());
     EXPECT_EQ(updater.photo_dialog(), nullptr);
 }
 
