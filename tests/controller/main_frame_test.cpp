@@ -141,6 +141,38 @@ TEST_F(FrameTest, OneScanReevaluatesTheSelectionOnce) {
     EXPECT_EQ(frame.state().selected_drive, 0);
 }
 
+TEST_F(FrameTest, ACardOnTheWelcomePageGoesOnToTheCountdownOrForASmallVariantTwoCardToTheMainScreen) {
+    // kim's KC30 is a TARNO unit of the second variant, which has no easy install on a card
+    // below 1.25 GB; its card keeps the version file in the unit's own folder.
+    ui_.user = "kim";
+    ui_.brand = "DL";
+    ui_.password = "5678";
+    CMainFrame& frame = StartedFrame();
+    Pump();
+    frame.ShowScreen(kScreenNoCard);
+    ASSERT_EQ(Device("KC30")->sub_kind, 2);
+    const std::string kc30 = "*|20240115|2024012|KC30|2024.01|1|0|1\n";
+
+    // A card large enough: the countdown; pulled again: back to the welcome page.
+    InsertCard('E', "2G", {{"Tarno/KC30.ver", kc30}});
+    frame.HandleMessage(kMsgDriveChange, Arrived('E'), 0);
+    EXPECT_EQ(frame.state().selected_device, Device("KC30"));
+    EXPECT_EQ(frame.state().screen_number, kScreenCountdown);
+    frame.HandleMessage(kMsgDriveChange, Removed('E'), 0);
+    EXPECT_EQ(frame.state().screen_number, kScreenNoCard);
+    EXPECT_TRUE(ui_.boxes.empty());
+
+    // A 1 GB card: the note, then the main screen.
+    InsertCard('F', "1G", {{"Tarno/KC30.ver", kc30}});
+    frame.HandleMessage(kMsgDriveChange, Arrived('F'), 0);
+    ASSERT_EQ(ui_.boxes.size(), 1u);
+    EXPECT_EQ(ui_.boxes[0].text, kTextNoSmallEasyInstall);
+    EXPECT_EQ(ui_.boxes[0].caption, kCaptionMoveScreen);
+    EXPECT_EQ(ui_.boxes[0].buttons, Buttons::kOk);
+    EXPECT_TRUE(frame.state().main_screen);
+    EXPECT_FALSE(frame.state().wizard_screen);
+}
+
 TEST_F(FrameTest, ClosingAsksUnlessTheWizardIsFinished) {
     InsertCard('E', "1G", {{"HX100.ver", std::string(kHx100Version)}});
     CMainFrame& frame = StartedFrame();
