@@ -443,5 +443,60 @@ TEST_F(MapvaleEndToEndTest, ANewDataFolderThenBackToTheWizardThroughAPulledCardA
     EXPECT_FALSE(std::filesystem::exists(old_folder + "HX100"));
 }
 
+TEST_F(MapvaleEndToEndTest, ASecondVariantUnitOnASmallCardGoesFromTheWelcomePageToTheMainScreen) {
+    ServeWithTheProgram(/*offer_update=*/false);
+    // kim's KC30, a TARNO unit of the second variant: its card keeps the version file in its
+    // own folder. On 2 GB it has an easy install; on 1 GB it has none.
+    const std::string card = box_.Path("kc30");
+    box_.Write("kc30/Tarno/KC30.ver", "*|20231015|2023101|KC30|2023.10|1|0|1\n");
+    std::filesystem::create_directories(card + "/TSKN_Ver_Info");
+    box_.Write("volumes.conf", "E: 2G " + card + "\n");
+    StoreAutomaticSignIn("kim", "5678");
+    profile_.WriteProfileString("USER", "Company", "DL");
+    Start({});
+    // The account has the traffic service off: its question comes once, and is agreed to.
+    ASSERT_TRUE(driver_.WaitForWindow(QStringLiteral("CDlgReAgreePopUp"), 120000));
+    ASSERT_TRUE(driver_.Do(Op("click", On("CDlgReAgreePopUp", "1050"))));
+    ASSERT_TRUE(driver_.Do(Op("click", On("CDlgReAgreePopUp", "1"))));
+    WaitForState([](const QJsonObject& now) {
+        return now.value(QStringLiteral("screen")).toInt() == 22 &&
+               now.value(QStringLiteral("device")).toString() == QLatin1String("KC30") &&
+               now.value(QStringLiteral("drive")).toString() == QLatin1String("E");
+    });
+    ASSERT_TRUE(driver_.Do(Op("click", On("CDlgEasy22", "3")), 60000));
+    ASSERT_TRUE(driver_.WaitForWindow(QStringLiteral("CDlgMain"), 60000));
+    // Back to the wizard's countdown, then the card pulled: the welcome page.
+    ASSERT_TRUE(driver_.Do(Op("click", On("CDlgMain", "11"))));
+    WaitForState([](const QJsonObject& now) {
+        return now.value(QStringLiteral("wizard")).toBool() &&
+               now.value(QStringLiteral("screen")).toInt() == 2;
+    });
+    ASSERT_TRUE(platform::WriteFileAtomic(box_.Path("volumes.conf"), "# the card was pulled\n"));
+    WaitForState(
+        [](const QJsonObject& now) { return now.value(QStringLiteral("screen")).toInt() == 1; });
+
+    // The same unit's 1 GB card: the note, then the main screen.
+    ASSERT_TRUE(platform::WriteFileAtomic(box_.Path("volumes.conf"), "E: 1G " + card + "\n"));
+    const auto note =
+        driver_.WaitForWindow(QStringLiteral("QMessageBox"), 120000, [](const QJsonObject& window) {
+            return window.value(QStringLiteral("box"))
+                       .toObject()
+                       .value(QStringLiteral("caption"))
+                       .toString() == QStringLiteral("화면 이동");
+        });
+    ASSERT_TRUE(note);
+    EXPECT_EQ(note->value(QStringLiteral("box")).toObject().value(QStringLiteral("text")).toString(),
+              QStringLiteral("\nORLA(V5.0)은 1G 간편설치를 \n\n지원하지 않습니다."));
+    ASSERT_TRUE(
+        driver_.Do(With(Op("answer", {{QStringLiteral("window"), QStringLiteral("QMessageBox")}}),
+                        "button", QStringLiteral("확인"))));
+    const QJsonObject main = WaitForState([](const QJsonObject& now) {
+        return now.value(QStringLiteral("main")).toBool() &&
+               !now.value(QStringLiteral("wizard")).toBool();
+    });
+    EXPECT_EQ(main.value(QStringLiteral("device")).toString(), QLatin1String("KC30"));
+    ASSERT_TRUE(driver_.WaitForWindow(QStringLiteral("CDlgMain"), 60000));
+}
+
 }  // namespace
 }  // namespace mapvale::ui::test

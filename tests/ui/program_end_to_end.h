@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <QJsonArray>
+#include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
 #include <cstdlib>
@@ -109,7 +110,14 @@ protected:
     QJsonObject WaitForState(const std::function<bool(const QJsonObject&)>& check) {
         const std::optional<QJsonObject> state = driver_.WaitForState(check, 120000);
         if (!state) {
-            ADD_FAILURE() << "the program never reached the state";
+            const auto compact = [](const std::optional<QJsonObject>& answer) {
+                return QJsonDocument(answer.value_or(QJsonObject{}))
+                    .toJson(QJsonDocument::Compact)
+                    .toStdString();
+            };
+            ADD_FAILURE() << "the program never reached the state; it is at "
+                          << compact(driver_.Ok(Op("state"))) << " with the windows "
+                          << compact(driver_.Ok(Op("snapshot")));
             return {};
         }
         pid_ = state->value(QStringLiteral("pid")).toInteger();
