@@ -50,6 +50,20 @@ protected:
         return std::nullopt;
     }
 
+    // From the main screen back to the wizard's countdown (page 2), then the card pulled: the
+    // welcome page (1).
+    void BackToTheWizardAndPullTheCard() {
+        ASSERT_TRUE(driver_.Do(Op("click", On("CDlgMain", "11"))));
+        WaitForState([](const QJsonObject& now) {
+            return now.value(QStringLiteral("wizard")).toBool() &&
+                   now.value(QStringLiteral("screen")).toInt() == 2;
+        });
+        ASSERT_TRUE(
+            platform::WriteFileAtomic(box_.Path("volumes.conf"), "# the card was pulled\n"));
+        WaitForState(
+            [](const QJsonObject& now) { return now.value(QStringLiteral("screen")).toInt() == 1; });
+    }
+
     bool WaitUntilNoVisible(const QString& kind, int timeout_ms) {
         const QDeadlineTimer deadline(timeout_ms);
         while (!deadline.hasExpired()) {
@@ -412,16 +426,9 @@ TEST_F(MapvaleEndToEndTest, ANewDataFolderThenBackToTheWizardThroughAPulledCardA
     ASSERT_EQ(stored.value(QStringLiteral("data_folder")).toString().toStdString(), folder + "/")
         << said_.toStdString();
 
-    // Back to the wizard: the countdown page for the chosen unit and card.
-    ASSERT_TRUE(driver_.Do(Op("click", On("CDlgMain", "11"))));
-    WaitForState([](const QJsonObject& now) {
-        return now.value(QStringLiteral("wizard")).toBool() &&
-               now.value(QStringLiteral("screen")).toInt() == 2;
-    });
-    // Pulled: the welcome page; back in: the countdown again, the card's unit chosen anew.
-    ASSERT_TRUE(platform::WriteFileAtomic(box_.Path("volumes.conf"), "# the card was pulled\n"));
-    WaitForState(
-        [](const QJsonObject& now) { return now.value(QStringLiteral("screen")).toInt() == 1; });
+    // Back to the wizard: the countdown page for the chosen unit and card; pulled: the welcome
+    // page; back in: the countdown again, the card's unit chosen anew.
+    ASSERT_NO_FATAL_FAILURE(BackToTheWizardAndPullTheCard());
     ASSERT_TRUE(platform::WriteFileAtomic(box_.Path("volumes.conf"), plugged));
     WaitForState([](const QJsonObject& now) {
         return now.value(QStringLiteral("screen")).toInt() == 2 &&
@@ -465,15 +472,7 @@ TEST_F(MapvaleEndToEndTest, ASecondVariantUnitOnASmallCardGoesFromTheWelcomePage
     });
     ASSERT_TRUE(driver_.Do(Op("click", On("CDlgEasy22", "3")), 60000));
     ASSERT_TRUE(driver_.WaitForWindow(QStringLiteral("CDlgMain"), 60000));
-    // Back to the wizard's countdown, then the card pulled: the welcome page.
-    ASSERT_TRUE(driver_.Do(Op("click", On("CDlgMain", "11"))));
-    WaitForState([](const QJsonObject& now) {
-        return now.value(QStringLiteral("wizard")).toBool() &&
-               now.value(QStringLiteral("screen")).toInt() == 2;
-    });
-    ASSERT_TRUE(platform::WriteFileAtomic(box_.Path("volumes.conf"), "# the card was pulled\n"));
-    WaitForState(
-        [](const QJsonObject& now) { return now.value(QStringLiteral("screen")).toInt() == 1; });
+    ASSERT_NO_FATAL_FAILURE(BackToTheWizardAndPullTheCard());
 
     // The same unit's 1 GB card: the note, then the main screen.
     ASSERT_TRUE(platform::WriteFileAtomic(box_.Path("volumes.conf"), "E: 1G " + card + "\n"));
