@@ -60,8 +60,9 @@ protected:
         });
         ASSERT_TRUE(
             platform::WriteFileAtomic(box_.Path("volumes.conf"), "# the card was pulled\n"));
-        WaitForState(
-            [](const QJsonObject& now) { return now.value(QStringLiteral("screen")).toInt() == 1; });
+        WaitForState([](const QJsonObject& now) {
+            return now.value(QStringLiteral("screen")).toInt() == 1;
+        });
     }
 
     bool WaitUntilNoVisible(const QString& kind, int timeout_ms) {
@@ -484,8 +485,9 @@ TEST_F(MapvaleEndToEndTest, ASecondVariantUnitOnASmallCardGoesFromTheWelcomePage
                        .toString() == QStringLiteral("화면 이동");
         });
     ASSERT_TRUE(note);
-    EXPECT_EQ(note->value(QStringLiteral("box")).toObject().value(QStringLiteral("text")).toString(),
-              QStringLiteral("\nORLA(V5.0)은 1G 간편설치를 \n\n지원하지 않습니다."));
+    EXPECT_EQ(
+        note->value(QStringLiteral("box")).toObject().value(QStringLiteral("text")).toString(),
+        QStringLiteral("\nORLA(V5.0)은 1G 간편설치를 \n\n지원하지 않습니다."));
     ASSERT_TRUE(
         driver_.Do(With(Op("answer", {{QStringLiteral("window"), QStringLiteral("QMessageBox")}}),
                         "button", QStringLiteral("확인"))));
